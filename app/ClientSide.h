@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "chatlink/WindowApi.h"
+
+namespace kestar::shell {
+class Program;
+}
+
+namespace kestar::app {
+
+// The chat client Kestar works with on this platform: the real one on Windows, the simulated
+// one everywhere else. The build picks the one side that is compiled in.
+class ClientSide {
+ public:
+  virtual ~ClientSide() = default;
+  virtual chatlink::WindowApi& api() = 0;
+  // Shows what this side shows of its own (the simulated client's window) beside the program.
+  virtual void show(shell::Program& program) = 0;
+};
+
+std::unique_ptr<ClientSide> makeClientSide();
+
+// Whether windows can be shown here; when not, advice says what to do instead.
+bool displayAvailable(std::string& advice);
+
+// Starts Kestar beside this platform's client and runs it to its end.
+int runKestar(int argc, char** argv);
+
+}  // namespace kestar::app

@@ -1,0 +1,23 @@
+#include "app/KestarProgram.h"
+
+#include "afk/AFK.h"
+#include "shell/About.h"
+#include "shell/Startup.h"
+
+namespace kestar::app {
+
+std::unique_ptr<shell::Form> KestarProgram::makeForm(shell::FormId id) {
+  using shell::FormId;
+  switch (id) {
+    case FormId::Startup:
+      return std::make_unique<shell::Startup>(*this);
+    case FormId::AFK:
+      return std::make_unique<afk::AFK>(*this);
+    case FormId::About:
+      return std::make_unique<shell::About>(*this);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace kestar::app

@@ -1,0 +1,28 @@
+#include <QApplication>
+#include <iostream>
+
+#include "app/ClientSide.h"
+#include "app/KestarProgram.h"
+#include "shell/QtHost.h"
+
+namespace kestar::app {
+
+int runKestar(int argc, char** argv) {
+  std::string advice;
+  if (!displayAvailable(advice)) {
+    std::cerr << advice;
+    return 2;
+  }
+  QApplication application(argc, argv);
+  // The program ends when a window of its own is closed from its title bar, not when the last
+  // one is hidden.
+  QApplication::setQuitOnLastWindowClosed(false);
+  shell::QtHost host;
+  const auto client = makeClientSide();
+  KestarProgram program(client->api(), host);
+  client->show(program);
+  program.start();
+  return QApplication::exec();
+}
+
+}  // namespace kestar::app

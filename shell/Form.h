@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+#include "chatlink/ChatLink.h"
+#include "shell/FormId.h"
+
+namespace kestar::shell {
+
+class Program;
+
+// What every window shares: made once, Form_Load on its first showing only, hidden and shown
+// again with all its state, and a close from its title bar ends the whole program.
+class Form : public QWidget {
+ public:
+  Form(Program& program, FormId id, const QString& caption);
+
+  FormId id() const { return id_; }
+  bool loaded() const { return loaded_; }
+
+  // Loads the window on its first showing, then shows it.
+  void Show();
+  void Hide();
+
+ protected:
+  virtual void Form_Load() {}
+  // The system close of any window ends the program.
+  void Form_Unload();
+  void closeEvent(QCloseEvent* event) override;
+
+  Program& program() const { return program_; }
+  const chatlink::Link& link() const;
+  // Shows another window, as the buttons that open or return to a window do.
+  void open(FormId id) const;
+
+ private:
+  Program& program_;
+  const FormId id_;
+  bool loaded_ = false;
+};
+
+// Keeps a window above all other windows, in its place and size.
+void StayOnTop(QWidget& window);
+
+}  // namespace kestar::shell

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstddef>
+
+namespace kestar::shell {
+
+// The program's nine windows; each exists at most once.
+enum class FormId : std::size_t { Startup, Dice, AFK, Terms, Init, About, Room, Moves, Log };
+inline constexpr std::size_t kFormCount = 9;
+
+}  // namespace kestar::shell

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "chatlink/ChatLink.h"
+#include "shell/FormId.h"
+
+namespace kestar::shell {
+
+class Form;
+
+// Owns the program's windows and its end. Windows reach each other through it: a window is made
+// the first time it is asked for, loaded the first time it is shown, and kept until the program
+// is gone.
+class Program {
+ public:
+  Program(chatlink::WindowApi& api, chatlink::Host& host);
+  virtual ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  const chatlink::Link& link() const { return link_; }
+  chatlink::Host& host() const { return link_.host; }
+
+  // The window, made on first use; nullptr for a window this program does not have.
+  Form* form(FormId id);
+  // The window if it has been made, else nullptr.
+  Form* existing(FormId id) const;
+  // The window as its own class: W names its FormId as W::Id.
+  template <class W>
+  W& window() {
+    return static_cast<W&>(*form(W::Id));
+  }
+
+  // Shows a window (loading it on its first showing), not modal.
+  void show(FormId id);
+  void hide(FormId id);
+
+  // Shows the launcher.
+  void start();
+  // Ends the whole program at once: no further events, nothing more sent, every window gone from
+  // the screen. Files the windows hold are closed with what was written when they are destroyed.
+  void end();
+  bool ended() const { return link_.host.ended(); }
+
+ protected:
+  virtual std::unique_ptr<Form> makeForm(FormId id) = 0;
+
+ private:
+  chatlink::Link link_;
+  std::array<std::unique_ptr<Form>, kFormCount> forms_;
+};
+
+}  // namespace kestar::shell

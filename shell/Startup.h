@@ -1,0 +1,30 @@
+#pragma once
+
+#include "shell/Form.h"
+
+class QPushButton;
+
+namespace kestar::shell {
+
+// The launcher: opens the five tools, each of which comes back to it.
+class Startup final : public Form {
+ public:
+  static constexpr FormId Id = FormId::Startup;
+  explicit Startup(Program& program);
+
+  QPushButton* const Command1;  // Dice Bot
+  QPushButton* const Command5;  // Room Bust
+  QPushButton* const Command6;  // Scroll Moves
+  QPushButton* const Command2;  // AFK
+  QPushButton* const Command4;  // About
+  QPushButton* const Command3;  // Close
+
+ protected:
+  void Form_Load() override;
+
+ private:
+  void openTool(FormId tool);
+  void Command3_Click();
+};
+
+}  // namespace kestar::shell

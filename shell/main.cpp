@@ -1,0 +1,5 @@
+#include "app/ClientSide.h"
+
+int main(int argc, char** argv) {
+  return kestar::app::runKestar(argc, argv);
+}
