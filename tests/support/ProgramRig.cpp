@@ -1,0 +1,66 @@
+#include "tests/support/ProgramRig.h"
+
+#include <QCoreApplication>
+
+namespace kestar::test {
+namespace {
+
+enum class Route { SendChat, SendLine };
+
+// The two routes leave different traces in the input box: SendLine first reads what the user had
+// typed there and puts it back after its line, SendChat only types its line.
+std::vector<std::string> typedBy(const std::vector<sim::Message>& messages, Route route) {
+  std::vector<std::string> lines;
+  bool lineFollowsRead = false;
+  std::string draft;
+  bool draftComesBack = false;
+  for (const sim::Message& m : messages) {
+    if (m.msg == chatlink::WmGetText) {
+      lineFollowsRead = true;
+      draft = m.text;
+      continue;
+    }
+    if (m.msg != chatlink::WmSetText) continue;
+    if (draftComesBack && m.text == draft) {
+      draftComesBack = false;
+      continue;
+    }
+    const Route typedBy = lineFollowsRead ? Route::SendLine : Route::SendChat;
+    draftComesBack = lineFollowsRead && !draft.empty();
+    lineFollowsRead = false;
+    if (typedBy == route) lines.push_back(m.text);
+  }
+  return lines;
+}
+
+}  // namespace
+
+ProgramRig::ProgramRig() {
+  client.openRoom(room);
+  program.start();
+}
+
+ProgramRig::~ProgramRig() {
+  // Windows are destroyed with the program; nothing may still tick into them.
+  host.end();
+}
+
+std::vector<std::string> ProgramRig::sent() {
+  host.settle();
+  return client.sentByUser();
+}
+
+std::vector<std::string> ProgramRig::typedBySendChat() {
+  return typedBy(windows.messages(), Route::SendChat);
+}
+
+std::vector<std::string> ProgramRig::typedBySendLine() {
+  return typedBy(windows.messages(), Route::SendLine);
+}
+
+void click(QPushButton* button) {
+  ASSERT_TRUE(button->isEnabled()) << button->text().toStdString() << " is disabled";
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+
+}  // namespace kestar::test

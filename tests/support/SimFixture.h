@@ -1,0 +1,38 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "chatlink/ChatLink.h"
+#include "simclient/SimClient.h"
+#include "tests/support/VirtualHost.h"
+
+namespace kestar::test {
+
+// The simulated desktop and client, a virtual-clock host running the client's pending work, and
+// the link through them.
+struct SimRig {
+  SimRig() : client(windows) {
+    host.addSource([this] { return windows.runPending(); });
+  }
+
+  sim::SimWindows windows;
+  sim::SimClient client;
+  VirtualHost host;
+  chatlink::Link link{windows, host};
+};
+
+// Compares the messages received against a table; on a mismatch prints both sequences by name.
+::testing::AssertionResult sameMessages(const std::vector<sim::Message>& actual,
+                                        const std::vector<sim::Message>& expected);
+
+// The messages that change something: sends and posts, without the reads of a window's text.
+std::vector<sim::Message> withoutReads(const std::vector<sim::Message>& messages);
+
+// Wide text from ASCII/UTF-8 test literals.
+Text wide(std::string_view utf8);
+std::string narrow(TextView text);
+
+}  // namespace kestar::test
