@@ -1,10 +1,18 @@
 #include "shell/Program.h"
 
+#include <QMessageBox>
+
 #include "shell/Form.h"
 
 namespace kestar::shell {
 
-Program::Program(chatlink::WindowApi& api, chatlink::Host& host) : link_{api, host} {}
+Program::Program(chatlink::WindowApi& api, chatlink::Host& host) : link_{api, host} {
+  messageBox = [](const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box.exec();
+  };
+}
 
 Program::~Program() = default;
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "chatlink/ChatLink.h"
@@ -43,6 +45,10 @@ class Program {
   // the screen. Files the windows hold are closed with what was written when they are destroyed.
   void end();
   bool ended() const { return link_.host.ended(); }
+
+  // A modal message to the user with an OK button only: a title and a text. Tests replace it to
+  // see what the user was told.
+  std::function<void(const QString& title, const QString& text)> messageBox;
 
  protected:
   virtual std::unique_ptr<Form> makeForm(FormId id) = 0;

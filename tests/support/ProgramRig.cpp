@@ -36,6 +36,9 @@ std::vector<std::string> typedBy(const std::vector<sim::Message>& messages, Rout
 }  // namespace
 
 ProgramRig::ProgramRig() {
+  program.messageBox = [this](const QString& title, const QString& text) {
+    messages.emplace_back(title, text);
+  };
   client.openRoom(room);
   program.start();
 }

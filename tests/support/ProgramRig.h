@@ -37,6 +37,8 @@ struct ProgramRig : SimRig {
 
   app::KestarProgram program{windows, host};
   std::string room = "Spar Arena";
+  // What the program told the user in message boxes: title and text.
+  std::vector<std::pair<QString, QString>> messages;
 };
 
 // Clicks a button as the user does.
