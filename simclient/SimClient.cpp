@@ -50,8 +50,10 @@ std::string rollAnswer(const std::string& speaker, const std::string& line,
   }
   std::string answer = speaker + " rolled " + std::to_string(dice) + " " + std::to_string(sides) +
                        (dice == 1 ? "-sided die:" : "-sided dice:") + " ";
-  for (int i = 0; i < dice; ++i)
-    answer += " " + std::to_string(next(sides));
+  for (int i = 0; i < dice; ++i) {
+    answer += ' ';
+    answer += std::to_string(next(sides));
+  }
   return answer;
 }
 
