@@ -86,17 +86,17 @@ TEST(SendChat, RoomWithOneRichTextIsFoundButGetsNothing) {
 TEST(SendChat, TextCrossesInTheCodePageAndAppearsOnALaterRound) {
   SimRig rig;
   const auto room = rig.client.openRoom("Lobby");
-  // é and € are in the code page; the snowman and the emoji (one character, two units) are not.
+  // é and € are in the code page; the snowman and the emoji (two units, two marks) are not.
   SendChat(rig.link, wide("caf\xC3\xA9 \xE2\x82\xAC"
                           "5 \xE2\x98\x83 \xF0\x9F\x98\x80!"));
   EXPECT_TRUE(sameMessages(rig.windows.takeMessages(), typed(inputOf(rig.windows, room),
                                                              "caf\xE9 \x80"
-                                                             "5 ? ?!")));
+                                                             "5 ? ??!")));
   EXPECT_TRUE(rig.client.transcript("Lobby").empty()) << "the line arrived inside the call";
   EXPECT_EQ(rig.client.inputText("Lobby"), "");
   rig.host.settle();
   EXPECT_EQ(rig.client.transcript("Lobby"), std::vector<std::string>{"SparKing:\tcaf\xE9 \x80"
-                                                                     "5 ? ?!"});
+                                                                     "5 ? ??!"});
 }
 
 TEST(SendChat, SendsNothingOnceTheProgramHasEnded) {
