@@ -94,8 +94,8 @@ void Moves::Command3_Click() {
   }
   if (failed.isEmpty()) return;
   program().messageBox(QStringLiteral("Save New Moves"),
-                       QStringLiteral("The moves could not be saved to:\n%1\n\n"
-                                      "They are still in the boxes.")
+                       QStringLiteral("These files could not be written:\n%1\n\n"
+                                      "The moves are still in the boxes.")
                            .arg(failed.join(QLatin1Char('\n'))));
 }
 
