@@ -184,6 +184,9 @@ TEST(Moves, SaveThatCannotWriteSaysWhichFileAndKeepsTheBoxes) {
 TEST(Moves, ScrollPostsEachMoveThroughTheChatInputCutAt92) {
   MovesRig m;
   Moves& moves = m.open();
+  // Empty boxes send nothing.
+  click(moves.Command1);
+  click(moves.Command2);
   click(moves.Command4);
   ASSERT_EQ(kMove1.size(), 74u);
   ASSERT_EQ(kMove2.size(), 161u);
@@ -196,19 +199,13 @@ TEST(Moves, ScrollPostsEachMoveThroughTheChatInputCutAt92) {
   EXPECT_EQ(m.rig->sent(), (Lines{kMove1, cut2}));
   EXPECT_EQ(m.rig->typedBySendChat(), (Lines{kMove1, cut2}));
   EXPECT_EQ(m.rig->host.pauses, (std::vector<int>{1, 1}));
-}
 
-TEST(Moves, ScrollSendsNothingFromAnEmptyBoxOrWithoutARoom) {
-  MovesRig m;
-  Moves& moves = m.open();
-  click(moves.Command1);
-  click(moves.Command2);
-  click(moves.Command4);
+  // Without a room, nothing goes out and nothing waits.
   m.rig->client.closeRoom(m.rig->room);
   click(moves.Command1);
   click(moves.Command2);
-  EXPECT_TRUE(m.rig->sent().empty());
-  EXPECT_TRUE(m.rig->host.pauses.empty());
+  EXPECT_EQ(m.rig->sent().size(), 2u);
+  EXPECT_EQ(m.rig->host.pauses.size(), 2u);
 }
 
 TEST(Moves, ClearAndDefaultsChangeOnlyTheBoxes) {
