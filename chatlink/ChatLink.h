@@ -4,6 +4,7 @@
 
 #include "chatlink/CodePage.h"
 #include "chatlink/Host.h"
+#include "chatlink/TextFile.h"
 #include "chatlink/Types.h"
 #include "chatlink/WindowApi.h"
 
