@@ -1,0 +1,50 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "simclient/SimWindows.h"
+
+namespace kestar::test {
+
+// The stand-in client in a process of its own, started for one test and ended with it. Its
+// windows are real; this object only drives it and reads what it recorded.
+class StandIn final {
+ public:
+  StandIn();
+  ~StandIn();
+  StandIn(const StandIn&) = delete;
+  StandIn& operator=(const StandIn&) = delete;
+
+  // One command, its answer's lines.
+  std::vector<std::string> command(const std::string& line);
+
+  sim::Hwnd openRoom(const std::string& name);
+  void closeRoom(const std::string& name);
+  sim::Hwnd openWindow(const std::string& caption, int richText, bool listBox, bool icon,
+                       bool label);
+  void raise(sim::Hwnd window);
+  std::vector<sim::Hwnd> children(sim::Hwnd window);
+  void say(const std::string& room, const std::string& speaker, const std::string& text);
+  std::vector<std::string> transcript(const std::string& room);
+  std::vector<std::string> sentByUser();
+  std::string inputText(const std::string& room);
+  void setNextRolls(const std::vector<int>& values);
+  void setTranscriptLimit(int lines);
+  // Messages its windows received since the last call, with the real windows' handles.
+  std::vector<sim::Message> takeMessages();
+  // Waits until the client has no pending work (its later rounds are done).
+  void settle();
+
+ private:
+  std::string readLine();
+
+  PROCESS_INFORMATION process_{};
+  HANDLE toChild_ = nullptr;
+  HANDLE fromChild_ = nullptr;
+  std::string buffer_;
+};
+
+}  // namespace kestar::test
