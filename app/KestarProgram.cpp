@@ -1,6 +1,7 @@
 #include "app/KestarProgram.h"
 
 #include "afk/AFK.h"
+#include "room/Room.h"
 #include "shell/About.h"
 #include "shell/Startup.h"
 
@@ -15,6 +16,8 @@ std::unique_ptr<shell::Form> KestarProgram::makeForm(shell::FormId id) {
       return std::make_unique<afk::AFK>(*this);
     case FormId::About:
       return std::make_unique<shell::About>(*this);
+    case FormId::Room:
+      return std::make_unique<room::Room>(*this);
     default:
       return nullptr;
   }
