@@ -4,34 +4,19 @@
 //  - SendIM waiting for an instant-message window that does not come, to its time limit.
 // Run by hand: build/bench/kestar_wait_bench
 
-#include <sys/resource.h>
-
 #include <QCoreApplication>
-#include <QTimer>
 #include <cstdio>
 
+#include "bench/BenchSupport.h"
 #include "chatlink/ChatLink.h"
 #include "shell/QtHost.h"
-#include "simclient/SimClient.h"
 
 namespace {
 
 using kestar::chatlink::Link;
 
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-struct Client {
-  Client() {
-    windows.onWorkQueued = [this] { QTimer::singleShot(0, [this] { windows.runPending(); }); };
-  }
-  kestar::sim::SimWindows windows;
-  kestar::sim::SimClient client{windows};
-};
+using kestar::bench::cpuSeconds;
+using Client = kestar::bench::QueuedClient;
 
 template <class Wait>
 void measure(kestar::shell::QtHost& host, const char* what, Wait wait) {
