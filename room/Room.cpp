@@ -177,7 +177,8 @@ void Room::Command2_Click() {
 }
 
 void Room::Command3_Click() {
-  // A second Send inside this one's waits would empty the box this one has yet to read.
+  // A click inside this send's waits would send the message first and leave this send an empty
+  // box to send.
   Command3->setEnabled(false);
   chatlink::DismissMessageBox(link());
   const chatlink::ImOutcome outcome =
