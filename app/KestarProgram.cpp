@@ -2,6 +2,7 @@
 
 #include "afk/AFK.h"
 #include "moves/Moves.h"
+#include "room/Room.h"
 #include "shell/About.h"
 #include "shell/Startup.h"
 
@@ -18,6 +19,8 @@ std::unique_ptr<shell::Form> KestarProgram::makeForm(shell::FormId id) {
       return std::make_unique<shell::About>(*this);
     case FormId::Moves:
       return std::make_unique<moves::Moves>(*this);
+    case FormId::Room:
+      return std::make_unique<room::Room>(*this);
     default:
       return nullptr;
   }

@@ -39,13 +39,18 @@ void Pause(Host& host, int seconds) {
   const double start = std::nearbyint(now);  // the default rounding: halves to even
   // The wait ends when the time of day reaches start + seconds. It is measured on the steady
   // clock, so that midnight or a clock set back does not stretch it.
-  const double remaining = start + seconds - now;
+  waitFor(host, start + seconds - now, {});
+}
+
+bool waitFor(Host& host, double limitSeconds, const std::function<bool()>& ready) {
   const double begin = host.steadySeconds();
   while (!host.ended()) {
-    const double left = remaining - (host.steadySeconds() - begin);
-    if (left <= 0) return;
+    const double left = limitSeconds - (host.steadySeconds() - begin);
+    if (left <= 0) return false;
     host.processEvents(std::min(left, kLookInterval));
+    if (ready && !host.ended() && ready()) return true;
   }
+  return false;
 }
 
 int LineCount(TextView text) {
