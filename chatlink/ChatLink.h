@@ -40,6 +40,9 @@ void Pause(Host& host, int seconds);
 int LineCount(TextView text);
 Text GetLine(TextView text, int n);
 Text ReplaceText(TextView text, TextView find, TextView replaceWith);
+// Position (from 0) of find in text at or after from, letter case ignored as ReplaceText ignores
+// it; npos when there is none.
+std::size_t findNoCase(TextView text, TextView find, std::size_t from);
 
 // Guarded sends: once the program has ended they send nothing.
 LParam sendTo(const Link& link, Hwnd window, Msg msg, WParam wParam, LParam lParam);
