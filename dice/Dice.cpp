@@ -42,7 +42,6 @@ Dice::Dice(shell::Program& program)
       Chat1(program.link()) {
   Text4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Text4->setTabChangesFocus(true);
-  Text4->setLineWrapMode(QPlainTextEdit::NoWrap);
 
   // The results with the two button columns beside them, the calculator at the top right, the
   // text to scroll across the bottom with the formatting boxes to its right.

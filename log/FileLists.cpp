@@ -68,10 +68,14 @@ void DirList::setPath(const QString& path) {
   path_ = chosen;
   clear();
   // The open folders, from the root down.
+  // Walked by name, not by changing into each folder: a folder gone since it was listed must not
+  // stop the walk.
   QStringList chain;
-  for (QDir dir(path_);; dir.cdUp()) {
-    chain.prepend(native(dir.absolutePath()));
-    if (dir.isRoot()) break;
+  for (QString folder = QDir::fromNativeSeparators(path_);;) {
+    chain.prepend(native(folder));
+    const QString parent = QFileInfo(folder).path();
+    if (parent == folder || QDir(folder).isRoot()) break;
+    folder = parent;
   }
   int depth = 0;
   for (const QString& folder : chain) {

@@ -118,6 +118,12 @@ TEST(Log, FolderAndFileListsFollowTheChoice) {
   EXPECT_EQ(logger.Dir1->path(), QDir::toNativeSeparators(rig.file("top/sub")));
   EXPECT_EQ(items(*logger.File1), QStringList{"inner.txt"});
 
+  // A folder gone with its parents since it was listed is still walked up to the root.
+  logger.Dir1->setPath(rig.file("gone/deeper/still"));
+  EXPECT_EQ(items(*logger.Dir1).back(), "still");
+  EXPECT_TRUE(items(*logger.File1).isEmpty());
+  logger.Dir1->setPath(rig.file("top/sub"));
+
   // Clicking a file puts its name in the name box.
   QListWidgetItem* inner = logger.File1->item(0);
   QTest::mouseClick(logger.File1->viewport(), Qt::LeftButton, {},
