@@ -1,6 +1,8 @@
 #include "app/KestarProgram.h"
 
 #include "afk/AFK.h"
+#include "dice/Dice.h"
+#include "log/Log.h"
 #include "moves/Moves.h"
 #include "room/Room.h"
 #include "shell/About.h"
@@ -13,6 +15,10 @@ std::unique_ptr<shell::Form> KestarProgram::makeForm(shell::FormId id) {
   switch (id) {
     case FormId::Startup:
       return std::make_unique<shell::Startup>(*this);
+    case FormId::Dice:
+      return std::make_unique<dice::Dice>(*this);
+    case FormId::Log:
+      return std::make_unique<log::Log>(*this);
     case FormId::AFK:
       return std::make_unique<afk::AFK>(*this);
     case FormId::About:

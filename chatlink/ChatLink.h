@@ -56,6 +56,9 @@ void Pause(Host& host, int seconds);
 int LineCount(TextView text);
 Text GetLine(TextView text, int n);
 Text ReplaceText(TextView text, TextView find, TextView replaceWith);
+// Position (from 0) of find in text at or after from, letter case ignored as ReplaceText ignores
+// it; npos when there is none.
+std::size_t findNoCase(TextView text, TextView find, std::size_t from);
 
 // Types a keyword into the client's keyword box and presses Enter; the client goes there on its
 // own time, nothing waits for it.

@@ -18,7 +18,8 @@ char16_t foldCase(char16_t c) {
   return c;
 }
 
-// Position (from 0) of find in text at or after from, letter case ignored; npos when none.
+}  // namespace
+
 std::size_t findNoCase(TextView text, TextView find, std::size_t from) {
   if (find.size() > text.size()) return TextView::npos;
   for (std::size_t i = from; i + find.size() <= text.size(); ++i) {
@@ -30,8 +31,6 @@ std::size_t findNoCase(TextView text, TextView find, std::size_t from) {
   }
   return TextView::npos;
 }
-
-}  // namespace
 
 void Pause(Host& host, int seconds) {
   host.pauseBegins(seconds);
