@@ -53,11 +53,23 @@ const char* skipName(Skip skip) {
   return "?";
 }
 
+// The number the last three characters of a line read (the whole line when it is shorter).
+double lastThreeNumber(TextView line) {
+  return leadingNumber(line.substr(line.size() - std::min<std::size_t>(3, line.size())));
+}
+
 bool isRollLine(TextView screenName, TextView whatSaid) {
-  if (screenName != kService) return false;
-  const TextView lastThree =
-      whatSaid.substr(whatSaid.size() - std::min<std::size_t>(3, whatSaid.size()));
-  return leadingNumber(lastThree) != 0;
+  return screenName == kService && lastThreeNumber(whatSaid) != 0;
+}
+
+std::optional<InitiativeRoll> initiativeRoll(TextView screenName, TextView whatSaid) {
+  if (screenName != kService) return std::nullopt;
+  const std::size_t found = chatlink::findNoCase(whatSaid, kRolled, 0);
+  // No "rolled", or "rolled" first: there is no name before it to take.
+  if (found == TextView::npos || found == 0) return std::nullopt;
+  const double value = lastThreeNumber(whatSaid);
+  if (value == 0) return std::nullopt;
+  return InitiativeRoll{Text(whatSaid.substr(0, found - 1)), value};
 }
 
 std::variant<Roller, Skip> change(TextView line) {

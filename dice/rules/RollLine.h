@@ -79,4 +79,14 @@ std::optional<std::int16_t> Dice1(double value);
 // The line said when a die shows 69.
 Text snagLine(TextView tagPrefix);
 
+// A player's initiative roll as the Init window takes it from a line of the service: the name is
+// everything before the blank that precedes "rolled", the value what the line's last three
+// characters read. Nothing for a line of anyone else, without "rolled" or with it first, or whose
+// last three characters read 0.
+struct InitiativeRoll {
+  Text name;
+  double value = 0;
+};
+std::optional<InitiativeRoll> initiativeRoll(TextView screenName, TextView whatSaid);
+
 }  // namespace kestar::rolls

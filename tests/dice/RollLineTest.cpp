@@ -157,5 +157,34 @@ TEST(CountRoll, PutsTheTagPrefixBeforeEveryLineItSays) {
             std::vector<Text>{u"::snags the 69, hides it::"});
 }
 
+TEST(InitiativeRoll, TakesTheNameBeforeRolledAndTheNumberAtTheEnd) {
+  struct Case {
+    const char* speaker;
+    const char* said;
+    const char* name;  // nullptr: no roll taken
+    double value;
+  };
+  const Case cases[] = {
+      {"OnlineHost", "Ann rolled 1 100-sided die:  57", "Ann", 57},
+      {"OnlineHost", "Ann rolled 1 100-sided die:  100", "Ann", 100},
+      {"OnlineHost", "Big Al ROLLED 2 6-sided dice:  3 5", "Big Al", 35},  // "3 5" reads 35
+      {"OnlineHost", "Ann rolled 1 6-sided die: 4", nullptr, 0},           // ": 4" reads 0: no roll
+      {"onlinehost", "Ann rolled 1 100-sided die:  57", nullptr, 0},
+      {"Ann", "Ann rolled 1 100-sided die:  57", nullptr, 0},
+      {"OnlineHost", "nothing to see 57", nullptr, 0},
+      {"OnlineHost", "rolled first 57", nullptr, 0},
+      {"OnlineHost", " rolled 57", "", 57},  // an empty name is still a name
+      {"OnlineHost", "Ann rolled 1 100-sided die:  abc", nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    const auto roll = rolls::initiativeRoll(wide(c.speaker), wide(c.said));
+    ASSERT_EQ(roll.has_value(), c.name != nullptr) << c.said;
+    if (roll) {
+      EXPECT_EQ(narrow(roll->name), c.name) << c.said;
+      EXPECT_EQ(roll->value, c.value) << c.said;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestar::test
