@@ -5,16 +5,14 @@
 //    100-line and a 10,000-line transcript.
 // Run by hand: build/bench/kestar_bench
 
-#include <sys/resource.h>
-
 #include <QCoreApplication>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <numeric>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "chatlink/ChatScanner.h"
 #include "shell/QtHost.h"
 #include "simclient/SimClient.h"
@@ -26,21 +24,11 @@ using kestar::chatlink::Link;
 using kestar::sim::SimClient;
 using kestar::sim::SimWindows;
 
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
+using kestar::bench::cpuSeconds;
 
-// The simulated client as the Qt program runs it: its pending work on a later loop round.
-struct Client {
-  Client() {
-    windows.onWorkQueued = [this] { QTimer::singleShot(0, [this] { windows.runPending(); }); };
-    client.openRoom("Bench");
-  }
-  SimWindows windows;
-  SimClient client{windows};
+// The simulated client with a room open.
+struct Client : kestar::bench::QueuedClient {
+  Client() { client.openRoom("Bench"); }
 };
 
 void measureDelay(kestar::shell::QtHost& host) {

@@ -2,6 +2,8 @@
 
 // The client link: every procedure that touches the chat client's windows or waits for it.
 
+#include <functional>
+
 #include "chatlink/CodePage.h"
 #include "chatlink/Host.h"
 #include "chatlink/TextFile.h"
@@ -24,6 +26,19 @@ inline constexpr std::string_view ClassRichText = "RICHCNTL";
 inline constexpr std::string_view ClassListBox = "_AOL_Listbox";
 inline constexpr std::string_view ClassIcon = "_AOL_Icon";
 inline constexpr std::string_view ClassStatic = "_AOL_Static";
+// The keyword box: an "Edit" in a "_AOL_Combobox" in a "_AOL_Toolbar" in the "AOL Toolbar".
+inline constexpr std::string_view ClassToolbar = "AOL Toolbar";
+inline constexpr std::string_view ClassInnerToolbar = "_AOL_Toolbar";
+inline constexpr std::string_view ClassComboBox = "_AOL_Combobox";
+inline constexpr std::string_view ClassEdit = "Edit";
+// The client's message box and its buttons.
+inline constexpr std::string_view ClassDialog = "#32770";
+inline constexpr std::string_view ClassButton = "Button";
+inline constexpr std::string_view CaptionMessageBox = "America Online";
+inline constexpr std::string_view CaptionOk = "OK";
+inline constexpr std::string_view CaptionInstantMessage = "Send Instant Message";
+// The keyword that opens an instant-message window for the screen name that follows it.
+inline constexpr TextView KeywordInstantMessage = u"aol://9293:";
 
 // The chat room: the first client window, topmost first, with all four kinds of children.
 // 0 when none is open.
@@ -41,6 +56,35 @@ void Pause(Host& host, int seconds);
 int LineCount(TextView text);
 Text GetLine(TextView text, int n);
 Text ReplaceText(TextView text, TextView find, TextView replaceWith);
+// Position (from 0) of find in text at or after from, letter case ignored as ReplaceText ignores
+// it; npos when there is none.
+std::size_t findNoCase(TextView text, TextView find, std::size_t from);
+
+// Types a keyword into the client's keyword box and presses Enter; the client goes there on its
+// own time, nothing waits for it.
+void SendKeyword(const Link& link, TextView keyword);
+
+// How an instant message ended.
+enum class ImOutcome {
+  Sent,     // the client sent it and closed its instant-message window
+  Refused,  // the client answered with its message box, which was pressed; the window was closed
+  GaveUp,   // no client, or it did not get ready or answer in time; nothing more is done
+};
+// The longest SendIM waits for the instant-message window, and then for the client's answer.
+inline constexpr double kImWaitSeconds = 30;
+// Opens the client's instant-message window for screenName, fills in message and sends it.
+ImOutcome SendIM(const Link& link, TextView screenName, TextView message);
+
+// The longest DismissMessageBox keeps pressing a box that does not go away.
+inline constexpr double kMessageBoxWaitSeconds = 10;
+// Presses the OK button of the client's "America Online" message box, if one is showing now,
+// until the box is gone. Does not wait for a box to appear.
+void DismissMessageBox(const Link& link);
+
+// The waits of the link: lets the program's events run, sleeping at most a short while between
+// rounds, and asks ready after each round. True once ready says so; false when limitSeconds have
+// passed on the steady clock or the program has ended. Without ready it waits out the limit.
+bool waitFor(Host& host, double limitSeconds, const std::function<bool()>& ready);
 
 // Guarded sends: once the program has ended they send nothing.
 LParam sendTo(const Link& link, Hwnd window, Msg msg, WParam wParam, LParam lParam);

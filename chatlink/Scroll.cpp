@@ -18,7 +18,8 @@ char16_t foldCase(char16_t c) {
   return c;
 }
 
-// Position (from 0) of find in text at or after from, letter case ignored; npos when none.
+}  // namespace
+
 std::size_t findNoCase(TextView text, TextView find, std::size_t from) {
   if (find.size() > text.size()) return TextView::npos;
   for (std::size_t i = from; i + find.size() <= text.size(); ++i) {
@@ -31,21 +32,24 @@ std::size_t findNoCase(TextView text, TextView find, std::size_t from) {
   return TextView::npos;
 }
 
-}  // namespace
-
 void Pause(Host& host, int seconds) {
   host.pauseBegins(seconds);
   const double now = host.timeOfDay();
   const double start = std::nearbyint(now);  // the default rounding: halves to even
   // The wait ends when the time of day reaches start + seconds. It is measured on the steady
   // clock, so that midnight or a clock set back does not stretch it.
-  const double remaining = start + seconds - now;
+  waitFor(host, start + seconds - now, {});
+}
+
+bool waitFor(Host& host, double limitSeconds, const std::function<bool()>& ready) {
   const double begin = host.steadySeconds();
   while (!host.ended()) {
-    const double left = remaining - (host.steadySeconds() - begin);
-    if (left <= 0) return;
+    const double left = limitSeconds - (host.steadySeconds() - begin);
+    if (left <= 0) return false;
     host.processEvents(std::min(left, kLookInterval));
+    if (ready && !host.ended() && ready()) return true;
   }
+  return false;
 }
 
 int LineCount(TextView text) {

@@ -43,6 +43,12 @@ void Form::open(FormId id) const {
   program_.show(id);
 }
 
+void Form::openTool(FormId tool) {
+  if (program_.form(tool) == nullptr) return;
+  open(tool);
+  Hide();
+}
+
 void StayOnTop(QWidget& window) {
   // Changing the flags of a shown window hides it; show it again where it was.
   const bool visible = window.isVisible();

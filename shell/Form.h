@@ -32,6 +32,8 @@ class Form : public QWidget {
   const chatlink::Link& link() const;
   // Shows another window, as the buttons that open or return to a window do.
   void open(FormId id) const;
+  // Shows another window in this one's place; this one stays when the program has no such window.
+  void openTool(FormId tool);
 
  private:
   Program& program_;

@@ -37,12 +37,6 @@ void Startup::Form_Load() {
   StayOnTop(*this);
 }
 
-void Startup::openTool(FormId tool) {
-  if (program().form(tool) == nullptr) return;
-  open(tool);
-  Hide();
-}
-
 void Startup::Command3_Click() {
   close();  // the launcher's unload ends the program
   program().end();

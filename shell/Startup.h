@@ -23,7 +23,6 @@ class Startup final : public Form {
   void Form_Load() override;
 
  private:
-  void openTool(FormId tool);
   void Command3_Click();
 };
 

@@ -1,6 +1,7 @@
 #include "simclient/SimClient.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace kestar::sim {
@@ -38,6 +39,36 @@ bool isRollRequest(std::string_view line) {
   return line.substr(0, 6) == "//roll";
 }
 
+constexpr std::string_view kRoomKeyword = "aol://2719:";
+constexpr std::string_view kImKeyword = "aol://9293:";
+constexpr std::string_view kRoomNameMark = "-2-";
+constexpr int kImSendIcon = 9;
+
+// A screen name as the service compares it: without blanks, letter case ignored.
+std::string comparable(const std::string& name) {
+  std::string key;
+  for (const char c : name) {
+    if (c != ' ') key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  }
+  return key;
+}
+
+std::string trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool startsWith(std::string_view text, std::string_view start) {
+  return text.substr(0, start.size()) == start;
+}
+
+std::string imIconCaption(int index) {
+  static const char* const kCaptions[] = {"Font",       "Bold", "Italic", "Underline", "Color",
+                                          "Background", "Link", "Smiley", "Send",      "Get Info"};
+  return index < 10 ? kCaptions[index] : "More";
+}
+
 }  // namespace
 
 std::string rollAnswer(const std::string& speaker, const std::string& line,
@@ -61,6 +92,15 @@ SimClient::SimClient(SimWindows& windows, std::string userName, std::uint32_t se
     : windows_(windows), userName_(std::move(userName)), random_(seed) {
   frame_ = windows_.create(0, "AOL Frame25", "America  Online");
   mdi_ = windows_.create(frame_, "MDIClient", "");
+  const Hwnd toolbar = windows_.create(frame_, "AOL Toolbar", "");
+  const Hwnd inner = windows_.create(toolbar, "_AOL_Toolbar", "");
+  const Hwnd combo = windows_.create(inner, "_AOL_Combobox", "");
+  keywordBox_ = windows_.create(combo, "Edit", "",
+                                [this](SimWindows& windows, Hwnd box, const Message& message) {
+                                  return keywordProc(windows, box, message);
+                                });
+  for (const char* name : {"Bob", "Ann", "Cy"})
+    signOn(name);
 }
 
 Hwnd SimClient::openRoom(const std::string& name) {
@@ -158,6 +198,81 @@ std::string SimClient::inputText(const std::string& room) const {
   return found == nullptr ? std::string() : windows_.text(found->input);
 }
 
+void SimClient::setRoomCapacity(const std::string& room, int capacity) {
+  places_[room].capacity = std::max(0, capacity);
+}
+
+void SimClient::setRoomPeople(const std::string& room, int people) {
+  places_[room].people = std::max(0, people);
+}
+
+int SimClient::roomCapacity(const std::string& room) const {
+  const auto it = places_.find(room);
+  return it == places_.end() ? Places{}.capacity : it->second.capacity;
+}
+
+int SimClient::roomPeople(const std::string& room) const {
+  const auto it = places_.find(room);
+  return it == places_.end() ? Places{}.people : it->second.people;
+}
+
+void SimClient::signOn(const std::string& name) {
+  signedOn_[comparable(name)] = name;
+}
+
+void SimClient::signOff(const std::string& name) {
+  signedOn_.erase(comparable(name));
+}
+
+bool SimClient::signedOn(const std::string& name) const {
+  const std::string key = comparable(name);
+  return !key.empty() && signedOn_.count(key) != 0;
+}
+
+std::vector<std::string> SimClient::signedOnNames() const {
+  std::vector<std::string> names;
+  for (const auto& entry : signedOn_)
+    names.push_back(entry.second);
+  return names;
+}
+
+void SimClient::setImIcons(int count) {
+  imIcons_ = std::max(0, count);
+}
+
+Hwnd SimClient::showMessageBox(const std::string& text, const std::string& button) {
+  ShownBox shown;
+  shown.text = text;
+  shown.box = windows_.create(0, "#32770", "America Online");
+  windows_.create(shown.box, "Static", text);
+  shown.button = windows_.create(shown.box, "Button", button,
+                                 [this](SimWindows& windows, Hwnd pressed, const Message& m) {
+                                   return boxButtonProc(windows, pressed, m);
+                                 });
+  windows_.raise(shown.box);
+  messageBoxes_.push_back(shown);
+  return shown.box;
+}
+
+Hwnd SimClient::messageBox() const {
+  for (const Hwnd window : windows_.children(0)) {
+    if (windows_.className(window) == "#32770") return window;
+  }
+  return 0;
+}
+
+void SimClient::pressMessageBox() {
+  const Hwnd box = messageBox();
+  if (box == 0) return;
+  for (const Hwnd child : windows_.children(box)) {
+    if (windows_.className(child) == "Button") {
+      windows_.sendMessage(child, chatlink::WmLButtonDown, 0, 0);
+      windows_.sendMessage(child, chatlink::WmLButtonUp, 0, 0);
+      return;
+    }
+  }
+}
+
 void SimClient::setNextRolls(std::vector<int> values) {
   nextRolls_.assign(values.begin(), values.end());
 }
@@ -195,6 +310,89 @@ LParam SimClient::inputProc(SimWindows& windows, Hwnd input, const Message& mess
       break;
     }
   }
+  return 0;
+}
+
+LParam SimClient::keywordProc(SimWindows& windows, Hwnd box, const Message& message) {
+  if (message.msg != chatlink::WmChar) return SimWindows::defaultProc(windows, box, message);
+  if (message.wParam != chatlink::KeyEnter) {
+    windows.setText(box, windows.text(box) + static_cast<char>(message.wParam));
+    return 0;
+  }
+  // The client goes to the keyword on its own time, after the key has been taken.
+  if (responding_) windows.post([this, keyword = windows.text(box)] { goTo(keyword); });
+  return 0;
+}
+
+void SimClient::goTo(const std::string& typed) {
+  const std::string keyword = trimmed(typed);
+  if (keyword.empty()) return;
+  keywords_.push_back(keyword);
+  if (startsWith(keyword, kRoomKeyword)) {
+    const std::string codes = keyword.substr(kRoomKeyword.size());
+    const std::size_t mark = codes.find(kRoomNameMark);
+    if (mark != std::string::npos) enterRoom(codes.substr(mark + kRoomNameMark.size()));
+  } else if (startsWith(keyword, kImKeyword)) {
+    openIm(keyword.substr(kImKeyword.size()));
+  }
+}
+
+void SimClient::enterRoom(const std::string& name) {
+  if (name.empty()) return;
+  if (findRoom(name) != nullptr) {
+    openRoom(name);
+    return;
+  }
+  if (roomPeople(name) >= roomCapacity(name)) {
+    showMessageBox("The room \"" + name + "\" is full. Try again in a little while.");
+    return;
+  }
+  openRoom(name);
+}
+
+void SimClient::openIm(const std::string& to) {
+  ImWindow im;
+  im.to = to;
+  im.window = windows_.create(mdi_, "AOL Child", "Send Instant Message");
+  windows_.create(im.window, "_AOL_Edit", to);
+  im.textBox = windows_.create(im.window, "RICHCNTL", "");
+  for (int i = 0; i < imIcons_; ++i) {
+    WindowProc proc;
+    if (i + 1 == kImSendIcon) {
+      proc = [this, window = im.window, textBox = im.textBox, to](SimWindows& windows, Hwnd icon,
+                                                                  const Message& message) {
+        if (message.msg == chatlink::WmLButtonUp && responding_) {
+          sendIm(window, to, windows.text(textBox));
+          return LParam{0};
+        }
+        return SimWindows::defaultProc(windows, icon, message);
+      };
+    }
+    const Hwnd icon = windows_.create(im.window, "_AOL_Icon", imIconCaption(i), std::move(proc));
+    if (i + 1 == kImSendIcon) im.sendButton = icon;
+  }
+  windows_.raise(im.window);
+  imWindows_.push_back(im);
+}
+
+void SimClient::sendIm(Hwnd window, const std::string& to, const std::string& text) {
+  // The service answers the click on a later round.
+  windows_.post([this, window, to, text] {
+    if (!windows_.exists(window)) return;
+    if (!signedOn(to)) {
+      showMessageBox(to + " is not signed on right now, so the message cannot be sent.");
+      return;
+    }
+    instantMessages_.push_back(InstantMessage{to, text});
+    windows_.destroy(window);
+  });
+}
+
+LParam SimClient::boxButtonProc(SimWindows& windows, Hwnd button, const Message& message) {
+  const bool pressed = (message.msg == chatlink::WmKeyUp && message.wParam == chatlink::KeySpace) ||
+                       message.msg == chatlink::WmLButtonUp;
+  if (!pressed) return SimWindows::defaultProc(windows, button, message);
+  windows.post([this, box = windows.parent(button)] { windows_.destroy(box); });
   return 0;
 }
 

@@ -45,6 +45,16 @@ SimClientWindow::SimClientWindow(SimClient& client, SimWindows& windows)
       dice(new QSpinBox(this)),
       sides(new QSpinBox(this)),
       rollButton(new QPushButton(QStringLiteral("Roll"), this)),
+      capacity(new QSpinBox(this)),
+      people(new QSpinBox(this)),
+      placesButton(new QPushButton(QStringLiteral("Set places"), this)),
+      screenName(new QLineEdit(QStringLiteral("Bob"), this)),
+      signOnButton(new QPushButton(QStringLiteral("Sign on"), this)),
+      signOffButton(new QPushButton(QStringLiteral("Sign off"), this)),
+      signedOn(new QLabel(this)),
+      delivered(new QListWidget(this)),
+      boxText(new QLabel(this)),
+      boxButton(new QPushButton(QStringLiteral("Press its button"), this)),
       client_(client),
       windows_(windows) {
   setWindowTitle(QStringLiteral("Simulated chat client - signed on as ") +
@@ -88,9 +98,43 @@ SimClientWindow::SimClientWindow(SimClient& client, SimWindows& windows)
   chatColumn->addLayout(speakRow);
   chatColumn->addLayout(rollRow);
 
-  auto* top = new QHBoxLayout(this);
+  capacity->setRange(0, 99);
+  people->setRange(0, 99);
+  auto* placesBox = new QGroupBox(QStringLiteral("Places in the room named at the left"), this);
+  auto* placesForm = new QFormLayout(placesBox);
+  placesForm->addRow(QStringLiteral("Capacity"), capacity);
+  placesForm->addRow(QStringLiteral("People in it"), people);
+  placesForm->addRow(placesButton);
+
+  signedOn->setWordWrap(true);
+  delivered->setMaximumHeight(110);
+  auto* imBox = new QGroupBox(QStringLiteral("Instant messages"), this);
+  auto* imColumn = new QVBoxLayout(imBox);
+  auto* signRow = new QHBoxLayout;
+  signRow->addWidget(screenName, 1);
+  signRow->addWidget(signOnButton);
+  signRow->addWidget(signOffButton);
+  imColumn->addLayout(signRow);
+  imColumn->addWidget(signedOn);
+  imColumn->addWidget(delivered);
+
+  boxText->setWordWrap(true);
+  boxText->setMinimumWidth(160);
+  auto* messageBox = new QGroupBox(QStringLiteral("Message box"), this);
+  auto* boxColumn = new QVBoxLayout(messageBox);
+  boxColumn->addWidget(boxText, 1);
+  boxColumn->addWidget(boxButton);
+
+  auto* top = new QHBoxLayout;
   top->addWidget(roomBox);
   top->addLayout(chatColumn, 1);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(placesBox);
+  bottom->addWidget(imBox, 1);
+  bottom->addWidget(messageBox);
+  auto* whole = new QVBoxLayout(this);
+  whole->addLayout(top, 1);
+  whole->addLayout(bottom);
 
   connect(openButton, &QPushButton::clicked, this, [this] {
     if (!roomName->text().trimmed().isEmpty()) client_.openRoom(toClient(roomName->text()));
@@ -103,8 +147,23 @@ SimClientWindow::SimClientWindow(SimClient& client, SimWindows& windows)
   connect(sayButton, &QPushButton::clicked, this, &SimClientWindow::say);
   connect(line, &QLineEdit::returnPressed, this, &SimClientWindow::say);
   connect(rollButton, &QPushButton::clicked, this, &SimClientWindow::roll);
+  connect(roomName, &QLineEdit::textChanged, this, &SimClientWindow::showPlaces);
+  connect(placesButton, &QPushButton::clicked, this, [this] {
+    client_.setRoomCapacity(toClient(roomName->text()), capacity->value());
+    client_.setRoomPeople(toClient(roomName->text()), people->value());
+  });
+  connect(signOnButton, &QPushButton::clicked, this, [this] {
+    if (!screenName->text().trimmed().isEmpty()) client_.signOn(toClient(screenName->text()));
+    refresh();
+  });
+  connect(signOffButton, &QPushButton::clicked, this, [this] {
+    client_.signOff(toClient(screenName->text()));
+    refresh();
+  });
+  connect(boxButton, &QPushButton::clicked, this, [this] { client_.pressMessageBox(); });
 
   windows_.onChanged = [this] { scheduleRefresh(); };
+  showPlaces();
   refresh();
 }
 
@@ -140,6 +199,30 @@ void SimClientWindow::refresh() {
     chat->setPlainText(text);
     chat->verticalScrollBar()->setValue(chat->verticalScrollBar()->maximum());
   }
+
+  QStringList signedOnNames;
+  for (const auto& name : client_.signedOnNames())
+    signedOnNames << fromClient(name);
+  signedOn->setText(QStringLiteral("Signed on: ") + signedOnNames.join(QStringLiteral(", ")));
+  const auto& messages = client_.instantMessages();
+  for (auto i = static_cast<std::size_t>(delivered->count()); i < messages.size(); ++i) {
+    delivered->addItem(
+        QStringLiteral("To %1: %2").arg(fromClient(messages[i].to), fromClient(messages[i].text)));
+    delivered->scrollToBottom();
+  }
+
+  const Hwnd box = client_.messageBox();
+  QString shown = QStringLiteral("(none showing)");
+  for (const ShownBox& each : client_.messageBoxes()) {
+    if (each.box == box) shown = fromClient(each.text);
+  }
+  boxText->setText(shown);
+  boxButton->setEnabled(box != 0);
+}
+
+void SimClientWindow::showPlaces() {
+  capacity->setValue(client_.roomCapacity(toClient(roomName->text())));
+  people->setValue(client_.roomPeople(toClient(roomName->text())));
 }
 
 void SimClientWindow::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -16,7 +17,8 @@ class SimWindows;
 
 // The simulated client's own window: a person plays the room from here. It shows the open rooms
 // (topmost first) and the chosen room's chat, lets anyone speak or roll in it, and opens, raises
-// and closes rooms.
+// and closes rooms. It sets how many places a room has and how many are taken, signs screen
+// names on and off, shows the instant messages delivered and the client's message box.
 class SimClientWindow final : public QWidget {
  public:
   SimClientWindow(SimClient& client, SimWindows& windows);
@@ -38,6 +40,19 @@ class SimClientWindow final : public QWidget {
   QSpinBox* const dice;
   QSpinBox* const sides;
   QPushButton* const rollButton;
+  // Places of the room named in roomName.
+  QSpinBox* const capacity;
+  QSpinBox* const people;
+  QPushButton* const placesButton;
+  // Instant messages.
+  QLineEdit* const screenName;
+  QPushButton* const signOnButton;
+  QPushButton* const signOffButton;
+  QLabel* const signedOn;
+  QListWidget* const delivered;
+  // The client's message box on top, and its button.
+  QLabel* const boxText;
+  QPushButton* const boxButton;
 
   // The room the person is looking at ("" when none is open).
   QString currentRoom() const;
@@ -51,6 +66,7 @@ class SimClientWindow final : public QWidget {
   void scheduleRefresh();
   void say();
   void roll();
+  void showPlaces();
 
   SimClient& client_;
   SimWindows& windows_;

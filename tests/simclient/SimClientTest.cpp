@@ -81,5 +81,90 @@ TEST(SimClient, RoomsOpenRaiseCloseAndTrim) {
   EXPECT_TRUE(rig.client.sentByUser().empty());
 }
 
+void typeKeyword(SimRig& rig, const std::string& keyword) {
+  rig.windows.sendTextMessage(rig.client.keywordBox(), chatlink::WmSetText, 0, keyword);
+  rig.windows.sendMessage(rig.client.keywordBox(), chatlink::WmChar, chatlink::KeyEnter, 0);
+}
+
+TEST(SimClient, RoomKeywordsEnterTheRoomNamedAfterTheFirstMarkOrShowTheBoxWhenFull) {
+  struct Case {
+    const char* keyword;
+    const char* room;  // entered, or "" for none
+    bool box;
+  };
+  const Case cases[] = {
+      {"aol://2719:67-2-Lobby ", "Lobby", false},
+      {"aol://2719:2-2-Back-2-Room", "Back-2-Room", false},
+      {"aol://2719:0-2-Two  Blanks", "Two  Blanks", false},
+      {"aol://2719:6-Lobby", "", false},  // no mark: no room named
+      {"aol://2719:0-2-", "", false},
+      {"aol://1234:67-2-Lobby", "", false},
+      {"aol://2719:21-2-Packed", "", true},
+      {"aol://2719:21-2-Spar Arena", "Spar Arena", false},  // already in it, however full
+  };
+  for (const Case& c : cases) {
+    SimRig rig;
+    rig.client.openRoom("Spar Arena");
+    rig.client.openRoom("Elsewhere");
+    for (const char* full : {"Packed", "Spar Arena"}) {
+      rig.client.setRoomCapacity(full, 2);
+      rig.client.setRoomPeople(full, 2);
+    }
+    typeKeyword(rig, c.keyword);
+    EXPECT_EQ(rig.client.roomNames().front(), "Elsewhere") << "went inside the call";
+    rig.host.settle();
+    const std::string top = rig.client.roomNames().front();
+    EXPECT_EQ(top, *c.room ? c.room : "Elsewhere") << c.keyword;
+    EXPECT_EQ(rig.client.messageBox() != 0, c.box) << c.keyword;
+  }
+}
+
+TEST(SimClient, AFullRoomLetsTheUserInOnceSomeoneLeaves) {
+  SimRig rig;
+  rig.client.setRoomCapacity("Packed", 3);
+  rig.client.setRoomPeople("Packed", 3);
+  typeKeyword(rig, "aol://2719:61-2-Packed");
+  rig.host.settle();
+  ASSERT_EQ(rig.client.messageBoxes().size(), 1u);
+  EXPECT_EQ(rig.windows.text(rig.client.messageBox()), "America Online");
+  EXPECT_TRUE(rig.client.roomNames().empty());
+
+  rig.client.setRoomPeople("Packed", 2);
+  typeKeyword(rig, "aol://2719:61-2-Packed");
+  rig.host.settle();
+  EXPECT_EQ(rig.client.roomNames(), std::vector<std::string>{"Packed"});
+  EXPECT_EQ(rig.client.messageBoxes().size(), 1u);
+}
+
+TEST(SimClient, TheBoxClosesOnTheRoundAfterItsButtonIsPressed) {
+  struct Case {
+    const char* how;
+    std::vector<std::pair<chatlink::Msg, chatlink::WParam>> keys;
+    bool closes;
+  };
+  const Case cases[] = {
+      {"space down only", {{chatlink::WmKeyDown, chatlink::KeySpace}}, false},
+      {"enter", {{chatlink::WmKeyDown, 13}, {chatlink::WmKeyUp, 13}}, false},
+      {"space",
+       {{chatlink::WmKeyDown, chatlink::KeySpace}, {chatlink::WmKeyUp, chatlink::KeySpace}},
+       true},
+      {"click", {{chatlink::WmLButtonDown, 0}, {chatlink::WmLButtonUp, 0}}, true},
+  };
+  for (const Case& c : cases) {
+    SimRig rig;
+    const auto box = rig.client.showMessageBox("Full.");
+    const auto button = rig.client.messageBoxes().at(0).button;
+    for (const auto& [msg, key] : c.keys)
+      rig.windows.sendMessage(button, msg, key, 0);
+    EXPECT_TRUE(rig.windows.exists(box)) << c.how << ": closed inside the press";
+    rig.host.settle();
+    EXPECT_EQ(!rig.windows.exists(box), c.closes) << c.how;
+  }
+  SimRig rig;  // WM_CLOSE closes at once
+  const auto box = rig.client.showMessageBox("Full.");
+  rig.windows.sendMessage(box, chatlink::WmClose, 0, 0);
+  EXPECT_FALSE(rig.windows.exists(box));
+}
+
 }  // namespace
 }  // namespace kestar::test

@@ -66,4 +66,19 @@ void click(QPushButton* button) {
   QTest::mouseClick(button, Qt::LeftButton);
 }
 
+::testing::AssertionResult tabOrderIs(const std::vector<QWidget*>& order) {
+  for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+    QWidget* next = order[i]->nextInFocusChain();
+    while (next != order[i] && !(next->focusPolicy() & Qt::TabFocus))
+      next = next->nextInFocusChain();
+    if (next != order[i + 1]) {
+      return ::testing::AssertionFailure()
+             << "after control " << i << " (" << order[i]->metaObject()->className()
+             << ") Tab goes to a " << next->metaObject()->className() << " named \""
+             << next->objectName().toStdString() << "\", not to control " << i + 1;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
 }  // namespace kestar::test

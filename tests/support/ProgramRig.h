@@ -44,4 +44,8 @@ struct ProgramRig : SimRig {
 // Clicks a button as the user does.
 void click(QPushButton* button);
 
+// Whether Tab goes through the controls in this order. The parts of a compound control (a
+// multi-line box's scroll bars) are passed over, as Tab passes over them.
+::testing::AssertionResult tabOrderIs(const std::vector<QWidget*>& order);
+
 }  // namespace kestar::test

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <sys/resource.h>
+
+#include <QTimer>
+
+#include "simclient/SimClient.h"
+
+namespace kestar::bench {
+
+// The processor time this process has used, user and system, in seconds.
+inline double cpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The simulated client as the Qt program runs it: its pending work on a later loop round.
+struct QueuedClient {
+  QueuedClient() {
+    windows.onWorkQueued = [this] { QTimer::singleShot(0, [this] { windows.runPending(); }); };
+  }
+  sim::SimWindows windows;
+  sim::SimClient client{windows};
+};
+
+}  // namespace kestar::bench

@@ -1,0 +1,113 @@
+#include "log/Log.h"
+
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStorageInfo>
+
+#include "log/FileLists.h"
+#include "shell/Controls.h"
+#include "shell/Program.h"
+
+namespace kestar::log {
+
+using shell::makeButton;
+using shell::toQString;
+using shell::toText;
+
+Log::Log(shell::Program& program)
+    : Form(program, Id, QStringLiteral("Log")),
+      Drive1(new DriveList(this)),
+      Dir1(new DirList(this)),
+      File1(new FileList(this)),
+      Text1(new QLineEdit(this)),
+      Command1(makeButton(QStringLiteral("Start Log"), this)),
+      Command2(makeButton(QStringLiteral("Close Log"), this)),
+      Command3(makeButton(QStringLiteral("Close (if log is open, still safe to close)"), this)),
+      Chat1(program.link()) {
+  Dir1->setPath(QDir::currentPath());
+  File1->setPath(Dir1->path());
+
+  // The files with the name under them on the left, the folders with the drives under them on
+  // the right, the buttons in a row at the bottom.
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(File1, 0, 0);
+  grid->addWidget(Text1, 1, 0);
+  grid->addWidget(Dir1, 0, 1);
+  grid->addWidget(Drive1, 1, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(Command1);
+  buttons->addWidget(Command2);
+  buttons->addWidget(Command3);
+  grid->addLayout(buttons, 2, 0, 1, 2);
+  shell::chainFocus({Drive1, Dir1, File1, Text1, Command1, Command2, Command3});
+
+  Drive1->Change = [this] { Drive1_Change(); };
+  Dir1->Change = [this] { Dir1_Change(); };
+  Chat1.ChatMsg = [this](const Text& name, const Text& said) { Chat1_ChatMsg(name, said); };
+  connect(File1, &QListWidget::itemClicked, this, &Log::File1_Click);
+  connect(Command1, &QPushButton::clicked, this, &Log::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Log::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Log::Command3_Click);
+}
+
+void Log::Form_Load() {
+  shell::StayOnTop(*this);
+  Command2->setEnabled(false);
+}
+
+void Log::Drive1_Change() {
+  // A drive opens at the program's own folder when that lies on it, else at its root.
+  const QString current = QDir::currentPath();
+  const bool onThisDrive =
+      QDir::toNativeSeparators(QStorageInfo(current).rootPath()) == Drive1->drive();
+  Dir1->setPath(onThisDrive ? current : Drive1->drive());
+}
+
+void Log::Dir1_Change() {
+  File1->setPath(Dir1->path());
+}
+
+void Log::File1_Click(QListWidgetItem* item) {
+  Text1->setText(item->text());
+}
+
+void Log::Command1_Click() {
+  // The "\" is always added, also after a root that ends in one; the file is opened with it
+  // taken as a folder separator, which every system accepts written as "/".
+  LogPath = toText(Dir1->path()) + u"\\" + toText(Text1->text());
+  QString fileName = toQString(LogPath);
+  fileName.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  logFile_.setFileName(fileName);
+  // Unbuffered: every line reaches the file as it is written, so a crash loses none of them.
+  if (!logFile_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    program().messageBox(QStringLiteral("Log"),
+                         QStringLiteral("The log file could not be opened:\n%1\n%2")
+                             .arg(toQString(LogPath), logFile_.errorString()));
+    return;
+  }
+  Chat1.StartScan();
+  Command1->setEnabled(false);
+  Command2->setEnabled(true);
+}
+
+void Log::Command2_Click() {
+  Chat1.StopScan();
+  Command1->setEnabled(true);
+  Command2->setEnabled(false);
+  logFile_.close();
+}
+
+void Log::Command3_Click() {
+  Hide();
+  open(shell::FormId::Dice);
+}
+
+void Log::Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said) {
+  const std::string line = chatlink::toCodePage(Screen_Name + u":\t" + What_Said + u"\r\n");
+  logFile_.write(line.data(), static_cast<qint64>(line.size()));
+}
+
+}  // namespace kestar::log
