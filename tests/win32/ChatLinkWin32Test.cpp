@@ -85,10 +85,12 @@ TEST(Win32ChatRoom, TextCrossesInTheSystemCodePage) {
                           "5 \xE2\x98\x83 \xF0\x9F\x98\x80!"));
   EXPECT_TRUE(sameMessages(rig.client.takeMessages(), tables::typedLine(rig.inputOf(room),
                                                                         "caf\xE9 \x80"
-                                                                        "5 ? ?" "?!")));
+                                                                        "5 ? ?"
+                                                                        "?!")));
   rig.client.settle();
   EXPECT_EQ(rig.client.transcript("Lobby"), std::vector<std::string>{"SparKing:\tcaf\xE9 \x80"
-                                                                     "5 ? ?" "?!"});
+                                                                     "5 ? ?"
+                                                                     "?!"});
 }
 
 TEST(Win32ScrollText, SendsTheThreeLineExampleWithItsPauses) {

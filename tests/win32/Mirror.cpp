@@ -41,6 +41,8 @@ sim::Hwnd value(HWND window) {
 
 Mirror::Mirror(sim::SimWindows& model, HINSTANCE instance) : model_(model), instance_(instance) {
   theMirror = this;
+  staging_ =
+      CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance_, nullptr);
 }
 
 Mirror::~Mirror() {
@@ -48,6 +50,7 @@ Mirror::~Mirror() {
   for (const auto& entry : real_) {
     if (IsWindow(entry.second)) DestroyWindow(entry.second);
   }
+  DestroyWindow(staging_);
   theMirror = nullptr;
 }
 
@@ -85,7 +88,7 @@ void Mirror::syncChildren(sim::Hwnd modelParent, HWND realParent) {
   HWND previous = HWND_TOP;
   for (const sim::Hwnd child : model_.children(modelParent)) {
     const auto found = real_.find(child);
-    const HWND real = found != real_.end() ? found->second : create(child, realParent);
+    const HWND real = found != real_.end() ? found->second : build(child, realParent);
     if (real == nullptr) continue;
     const std::string& text = model_.text(child);
     if (caption_[real] != text) {
@@ -96,6 +99,23 @@ void Mirror::syncChildren(sim::Hwnd modelParent, HWND realParent) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     previous = real;
     syncChildren(child, real);
+  }
+}
+
+HWND Mirror::build(sim::Hwnd modelWindow, HWND parent) {
+  // A window is put together out of sight, under a message-only window that no search finds, and
+  // moved into place whole: a program looking for it never sees it without its children.
+  const HWND real = create(modelWindow, staging_);
+  if (real == nullptr) return nullptr;
+  buildChildren(modelWindow, real);
+  if (parent == nullptr) SetWindowLongPtrA(real, GWL_STYLE, WS_POPUP);
+  SetParent(real, parent);
+  return real;
+}
+
+void Mirror::buildChildren(sim::Hwnd modelWindow, HWND real) {
+  for (const sim::Hwnd child : model_.children(modelWindow)) {
+    if (const HWND made = create(child, real)) buildChildren(child, made);
   }
 }
 
@@ -111,7 +131,7 @@ HWND Mirror::create(sim::Hwnd modelWindow, HWND parent) {
     RegisterClassExA(&windowClass);
     registered_[className] = true;
   }
-  const DWORD style = parent == nullptr ? WS_OVERLAPPEDWINDOW : WS_CHILD;
+  const DWORD style = WS_CHILD;
   CLIENTCREATESTRUCT mdi{nullptr, 0x1000};
   void* creation = className == "MDIClient" ? &mdi : nullptr;
   const HWND real = CreateWindowExA(0, className.c_str(), text.c_str(), style, 0, 0, 200, 100,

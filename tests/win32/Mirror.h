@@ -33,11 +33,14 @@ class Mirror final {
   static LRESULT CALLBACK windowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT handle(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT passOn(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  HWND build(sim::Hwnd modelWindow, HWND parent);
+  void buildChildren(sim::Hwnd modelWindow, HWND real);
   HWND create(sim::Hwnd modelWindow, HWND parent);
   void syncChildren(sim::Hwnd modelParent, HWND realParent);
 
   sim::SimWindows& model_;
   HINSTANCE instance_;
+  HWND staging_ = nullptr;
   std::map<sim::Hwnd, HWND> real_;
   std::map<HWND, sim::Hwnd> modelOf_;
   std::map<sim::Hwnd, sim::Hwnd> reported_;

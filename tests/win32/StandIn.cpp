@@ -147,6 +147,60 @@ void StandIn::setTranscriptLimit(int lines) {
   command("limit " + std::to_string(lines));
 }
 
+sim::Hwnd StandIn::keywordBox() {
+  return handle(command("keyword-box").at(0));
+}
+
+std::vector<std::string> StandIn::keywords() {
+  std::vector<std::string> result;
+  for (const auto& line : command("keywords"))
+    result.push_back(protocol::unhex(line));
+  return result;
+}
+
+std::vector<StandIn::Im> StandIn::imWindows() {
+  std::vector<Im> result;
+  for (const auto& line : command("im-windows")) {
+    const auto w = protocol::words(line);
+    result.push_back(Im{handle(w.at(0)), handle(w.at(1)), handle(w.at(2)), w.at(3) == "1"});
+  }
+  return result;
+}
+
+std::vector<std::pair<std::string, std::string>> StandIn::instantMessages() {
+  std::vector<std::pair<std::string, std::string>> result;
+  for (const auto& line : command("instant-messages")) {
+    const auto w = protocol::words(line);
+    result.emplace_back(protocol::unhex(w.at(0)), protocol::unhex(w.at(1)));
+  }
+  return result;
+}
+
+sim::Hwnd StandIn::showMessageBox(const std::string& text, const std::string& button) {
+  return handle(command("show-box " + protocol::hex(text) + " " + protocol::hex(button)).at(0));
+}
+
+std::vector<StandIn::Box> StandIn::messageBoxes() {
+  std::vector<Box> result;
+  for (const auto& line : command("message-boxes")) {
+    const auto w = protocol::words(line);
+    result.push_back(Box{handle(w.at(0)), handle(w.at(1)), w.at(2) == "1"});
+  }
+  return result;
+}
+
+void StandIn::signOff(const std::string& name) {
+  command("sign-off " + protocol::hex(name));
+}
+
+void StandIn::setImIcons(int count) {
+  command("im-icons " + std::to_string(count));
+}
+
+void StandIn::setResponding(bool responding) {
+  command(std::string("responding ") + (responding ? "1" : "0"));
+}
+
 std::vector<sim::Message> StandIn::takeMessages() {
   std::vector<sim::Message> messages;
   for (const auto& line : command("take-messages")) {
@@ -159,9 +213,13 @@ std::vector<sim::Message> StandIn::takeMessages() {
   return messages;
 }
 
+bool StandIn::round() {
+  return command("round").at(0) == "1";
+}
+
 void StandIn::settle() {
-  for (int i = 0; i < 1000 && command("pending").at(0) == "1"; ++i)
-    Sleep(1);
+  for (int i = 0; i < 1000 && round(); ++i) {
+  }
 }
 
 }  // namespace kestar::test

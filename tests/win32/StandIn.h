@@ -33,9 +33,28 @@ class StandIn final {
   std::string inputText(const std::string& room);
   void setNextRolls(const std::vector<int>& values);
   void setTranscriptLimit(int lines);
+  sim::Hwnd keywordBox();
+  std::vector<std::string> keywords();
+  struct Im {
+    sim::Hwnd window, textBox, sendButton;
+    bool open;
+  };
+  std::vector<Im> imWindows();
+  std::vector<std::pair<std::string, std::string>> instantMessages();
+  sim::Hwnd showMessageBox(const std::string& text, const std::string& button);
+  struct Box {
+    sim::Hwnd box, button;
+    bool open;
+  };
+  std::vector<Box> messageBoxes();
+  void signOff(const std::string& name);
+  void setImIcons(int count);
+  void setResponding(bool responding);
   // Messages its windows received since the last call, with the real windows' handles.
   std::vector<sim::Message> takeMessages();
-  // Waits until the client has no pending work (its later rounds are done).
+  // Runs one later round of the client's work; false when there was none.
+  bool round();
+  // Runs the client's later rounds until it has no work left.
   void settle();
 
  private:

@@ -21,7 +21,6 @@ using kestar::test::Mirror;
 namespace protocol = kestar::test::protocol;
 
 constexpr UINT kCommand = WM_APP + 1;
-constexpr UINT kRunPending = WM_APP + 2;
 
 struct StandIn {
   kestar::sim::SimWindows model;
@@ -84,8 +83,43 @@ std::string run(const std::vector<std::string>& w) {
     client.setNextRolls(values);
   } else if (verb == "limit") {
     client.setTranscriptLimit(std::stoul(w.at(1)));
-  } else if (verb == "pending") {
-    out = model.hasPending() ? "1" : "0";
+  } else if (verb == "round") {
+    // The client's later round of work runs when the test's program lets events run, as the
+    // simulated client's does under the test's host: what reaches it in one round is answered
+    // together, whatever the pace of the two processes.
+    out = model.runPending() ? "1" : "0";
+  } else if (verb == "keyword-box") {
+    out = real(client.keywordBox());
+  } else if (verb == "keywords") {
+    for (const auto& keyword : client.keywords())
+      out += protocol::hex(keyword) + "\n";
+  } else if (verb == "im-windows") {
+    mirror.reconcile();
+    for (const auto& im : client.imWindows()) {
+      out += number(mirror.realOf(im.window)) + " " + number(mirror.realOf(im.textBox)) + " " +
+             number(mirror.realOf(im.sendButton)) + " " + (model.exists(im.window) ? "1" : "0") +
+             "\n";
+    }
+  } else if (verb == "instant-messages") {
+    for (const auto& im : client.instantMessages()) {
+      out += protocol::hex(im.to) + " " + protocol::hex(im.text) + "\n";
+    }
+  } else if (verb == "show-box") {
+    const Hwnd box = client.showMessageBox(protocol::unhex(w.at(1)), protocol::unhex(w.at(2)));
+    mirror.reconcile();
+    out = number(mirror.realOf(box));
+  } else if (verb == "message-boxes") {
+    mirror.reconcile();
+    for (const auto& box : client.messageBoxes()) {
+      out += number(mirror.realOf(box.box)) + " " + number(mirror.realOf(box.button)) + " " +
+             (model.exists(box.box) ? "1" : "0") + "\n";
+    }
+  } else if (verb == "sign-off") {
+    client.signOff(protocol::unhex(w.at(1)));
+  } else if (verb == "im-icons") {
+    client.setImIcons(std::stoi(w.at(1)));
+  } else if (verb == "responding") {
+    client.setResponding(w.at(1) == "1");
   } else if (verb == "take-messages") {
     for (const auto& m : model.takeMessages()) {
       out += number(mirror.realOf(m.window)) + " " + number(m.msg) + " " + number(m.wParam) + " " +
@@ -105,11 +139,6 @@ LRESULT CALLBACK controlProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     auto* line = reinterpret_cast<std::string*>(lParam);
     standIn->answer = run(protocol::words(*line));
     SetEvent(standIn->answered);
-    return 0;
-  }
-  if (msg == kRunPending) {
-    standIn->model.runPending();
-    standIn->mirror->reconcile();
     return 0;
   }
   return DefWindowProcA(window, msg, wParam, lParam);
@@ -148,7 +177,6 @@ int main() {
                                   nullptr, instance, nullptr);
   Mirror mirror(state.model, instance);
   state.mirror = &mirror;
-  state.model.onWorkQueued = [] { PostMessageA(standIn->control, kRunPending, 0, 0); };
   mirror.reconcile();
 
   std::cout << "ready\n" << std::flush;
@@ -161,6 +189,5 @@ int main() {
     mirror.dispatchingPosted = false;
   }
   reader.join();
-  state.model.onWorkQueued = nullptr;
   return 0;
 }
