@@ -30,27 +30,15 @@ char encodeUnit(char16_t unit) {
   return '?';
 }
 
-bool isHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 }  // namespace
 
 std::string toCodePage(TextView text) {
+  // Each 16-bit unit is one character here, as for the system's own conversion: a character
+  // beyond 16 bits (two units) becomes two "?".
   std::string bytes;
   bytes.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    // A character beyond the 16-bit plane is one character, so it becomes one "?".
-    if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-      bytes.push_back('?');
-      ++i;
-      continue;
-    }
-    bytes.push_back(encodeUnit(text[i]));
-  }
+  for (const char16_t unit : text)
+    bytes.push_back(encodeUnit(unit));
   return bytes;
 }
 

@@ -176,18 +176,27 @@ bool SimWindows::postMessage(Hwnd window, Msg msg, WParam wParam, LParam lParam)
 
 std::string SimWindows::windowText(Hwnd window) {
   if (!exists(window)) return {};
-  const Window& found = at(window);
-  std::string text = found.text;
-  if (!found.lines.empty()) {
-    text.clear();
-    for (const auto& line : found.lines) {
-      if (!text.empty()) text += "\r\n";
-      text += line;
-    }
-  }
+  std::string text = contents(window);
   // A read is recorded with what it read.
   messages_.push_back(Message{window, chatlink::WmGetText, 0, 0, text, false});
   return text;
+}
+
+std::string SimWindows::contents(Hwnd window) const {
+  const Window& found = at(window);
+  if (found.lines.empty()) return found.text;
+  std::string text;
+  for (const auto& line : found.lines) {
+    if (!text.empty()) text += "\r\n";
+    text += line;
+  }
+  return text;
+}
+
+LParam SimWindows::receive(const Message& message) {
+  if (!exists(message.window)) return 0;
+  messages_.push_back(message);
+  return dispatch(message);
 }
 
 int SimWindows::lineCount(Hwnd window) {

@@ -72,6 +72,13 @@ class SimWindows final : public chatlink::WindowApi {
   std::function<void()> onWorkQueued;
   std::function<void()> onChanged;
 
+  // A message that arrived by another road (a real window standing in for this one): recorded
+  // and handled at once.
+  LParam receive(const Message& message);
+  // The window's text as WM_GETTEXT reads it (a multi-line box's lines joined by CR LF), without
+  // recording a read.
+  std::string contents(Hwnd window) const;
+
   const std::vector<Message>& messages() const { return messages_; }
   std::vector<Message> takeMessages();
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "chatlink/ChatLink.h"
+#include "tests/chatlink/ChatRoomTables.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {
@@ -13,11 +14,6 @@ using sim::Message;
 // The room's chat input: its second RICHCNTL child.
 chatlink::Hwnd inputOf(const sim::SimWindows& windows, chatlink::Hwnd room) {
   return windows.children(room).at(1);
-}
-
-std::vector<Message> typed(chatlink::Hwnd input, const std::string& bytes) {
-  return {{input, chatlink::WmSetText, 0, 0, bytes, false},
-          {input, chatlink::WmChar, chatlink::KeyEnter, 0, {}, false}};
 }
 
 TEST(FindChatRoom, PassesOverClientWindowsThatLackAnyKindOfChild) {
@@ -46,14 +42,14 @@ TEST(FindChatRoom, TakesTheHigherOfTwoRoomsAndSendChatWritesThere) {
   EXPECT_EQ(FindChatRoom(rig.link), arena);
 
   SendChat(rig.link, u"hello");
-  EXPECT_TRUE(
-      sameMessages(rig.windows.takeMessages(), typed(inputOf(rig.windows, arena), "hello")));
+  EXPECT_TRUE(sameMessages(rig.windows.takeMessages(),
+                           tables::typedLine(inputOf(rig.windows, arena), "hello")));
 
   rig.client.raise(lobby);
   EXPECT_EQ(FindChatRoom(rig.link), lobby);
   SendChat(rig.link, u"again");
-  EXPECT_TRUE(
-      sameMessages(rig.windows.takeMessages(), typed(inputOf(rig.windows, lobby), "again")));
+  EXPECT_TRUE(sameMessages(rig.windows.takeMessages(),
+                           tables::typedLine(inputOf(rig.windows, lobby), "again")));
 
   rig.host.settle();
   EXPECT_EQ(rig.client.transcript("Arena"), std::vector<std::string>{"SparKing:\thello"});
@@ -86,17 +82,17 @@ TEST(SendChat, RoomWithOneRichTextIsFoundButGetsNothing) {
 TEST(SendChat, TextCrossesInTheCodePageAndAppearsOnALaterRound) {
   SimRig rig;
   const auto room = rig.client.openRoom("Lobby");
-  // é and € are in the code page; the snowman and the emoji (one character, two units) are not.
+  // é and € are in the code page; the snowman and the emoji (two units, two marks) are not.
   SendChat(rig.link, wide("caf\xC3\xA9 \xE2\x82\xAC"
                           "5 \xE2\x98\x83 \xF0\x9F\x98\x80!"));
-  EXPECT_TRUE(sameMessages(rig.windows.takeMessages(), typed(inputOf(rig.windows, room),
-                                                             "caf\xE9 \x80"
-                                                             "5 ? ?!")));
+  EXPECT_TRUE(sameMessages(rig.windows.takeMessages(), tables::typedLine(inputOf(rig.windows, room),
+                                                                         "caf\xE9 \x80"
+                                                                         "5 ? ?" "?!")));
   EXPECT_TRUE(rig.client.transcript("Lobby").empty()) << "the line arrived inside the call";
   EXPECT_EQ(rig.client.inputText("Lobby"), "");
   rig.host.settle();
   EXPECT_EQ(rig.client.transcript("Lobby"), std::vector<std::string>{"SparKing:\tcaf\xE9 \x80"
-                                                                     "5 ? ?!"});
+                                                                     "5 ? ?" "?!"});
 }
 
 TEST(SendChat, SendsNothingOnceTheProgramHasEnded) {

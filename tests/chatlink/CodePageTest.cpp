@@ -25,8 +25,8 @@ TEST(CodePage, MapsTheWindowsCharactersAndMarksTheRest) {
       {u"\u20AC", "\x80"},            // euro sign
       {u"\u2019\u2026", "\x92\x85"},  // right quote, ellipsis
       {u"\u00E9\u00FF", "\xE9\xFF"},
-      {u"\u2603", "?"},      // snowman: not in the code page
-      {u"\U0001F600", "?"},  // one character beyond 16 bits: one mark
+      {u"\u2603", "?"},       // snowman: not in the code page
+      {u"\U0001F600", "??"},  // beyond 16 bits: two units, two marks, as the system does
       {u"a\xD800"
        "b",
        "a?b"},  // a lone surrogate

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "chatlink/ChatLink.h"
+#include "tests/chatlink/ChatRoomTables.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {
@@ -28,16 +29,9 @@ struct ScrollRig : SimRig {
 
 TEST(ScrollText, SkipsShortLinesCutsLongOnesAndPausesAfterEachSentLine) {
   ScrollRig rig;
-  const std::string longLine(100, 'x');
   const double start = rig.host.steadySeconds();
-  ScrollText(rig.link, wide("abc\r\nabcd\r\n" + longLine), u"<b>");
-
-  const std::vector<Message> expected = {
-      {rig.input, chatlink::WmSetText, 0, 0, "<b>abcd", false},
-      {rig.input, chatlink::WmChar, chatlink::KeyEnter, 0, {}, false},
-      {rig.input, chatlink::WmSetText, 0, 0, "<b>" + std::string(92, 'x'), false},
-      {rig.input, chatlink::WmChar, chatlink::KeyEnter, 0, {}, false}};
-  EXPECT_TRUE(sameMessages(rig.windows.messages(), expected));
+  ScrollText(rig.link, wide(tables::kThreeLines), u"<b>");
+  EXPECT_TRUE(sameMessages(rig.windows.messages(), tables::threeLineScroll(rig.input, "<b>")));
   EXPECT_EQ(rig.host.pauses, (std::vector<int>{1, 1}));
   EXPECT_DOUBLE_EQ(rig.host.steadySeconds() - start, 2.0);
   // The lines reached the room during the pauses, in order.

@@ -20,11 +20,12 @@ TEST(TextFile, SaveWritesTheCodePageAndABreakThatTheLoadKeeps) {
       {u"", "\r\n", u"\r\n"},
       {u"abc", "abc\r\n", u"abc\r\n"},
       {u"first\r\nsecond\r\n", "first\r\nsecond\r\n\r\n", u"first\r\nsecond\r\n\r\n"},
-      // Outside the code page a character becomes "?", and stays one after loading.
+      // Outside the code page a character becomes "?" (one for each of the two units of the
+      // emoji), and stays so after loading.
       {u"caf\u00E9 \u20AC5 \u2603 \U0001F600",
        "caf\xE9 \x80"
-       "5 ? ?\r\n",
-       u"caf\u00E9 \u20AC5 ? ?\r\n"},
+       "5 ? ??\r\n",
+       u"caf\u00E9 \u20AC5 ? ??\r\n"},
   };
   TempFolder folder;
   const auto path = folder / "macro1.txt";
