@@ -21,7 +21,8 @@ constexpr std::string_view kHelp =
     "  --csv    only the summary, as CSV with a header row; the closing line goes to stderr\n"
     "A roll line the rules cannot total is listed as skipped with the reason, never guessed.\n"
     "Lines not in the log's format are skipped and counted in the closing line.\n"
-    "Exit status 0 when the log was read; 2 when it cannot be read or an option is wrong.\n";
+    "Exit status 0 when the log was read; 2 when it cannot be read, the output cannot be\n"
+    "written or an option is wrong.\n";
 
 struct CloseFile {
   void operator()(std::FILE* file) const { std::fclose(file); }

@@ -77,22 +77,7 @@ TEST(TallyTool, SampleSparIsListedSummedAndClosedWithItsCounts) {
                           "Dax         2   39       24          88\n" +
                           kSampleClosing);
 
-  // The counter in the log said exactly what the tally lists for every roll it totalled.
   const std::string log = fileBytes(kSample);
-  std::string said;
-  for (std::size_t at = 0; (at = log.find("SparKing:\t ", at)) != std::string::npos;) {
-    const std::size_t end = log.find("\r\n", at);
-    said += log.substr(at + 10, end - at - 10) + "\n";
-    at = end;
-  }
-  std::string listed;
-  std::istringstream lines(kSampleListing);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.find("skipped") == std::string::npos)
-      listed += line.substr(line.find('\t') + 1) + "\n";
-  }
-  EXPECT_EQ(listed, said);
-
   // From standard input, the same.
   for (const std::vector<std::string_view>& arguments :
        {std::vector<std::string_view>{}, std::vector<std::string_view>{"-"}}) {
@@ -148,7 +133,6 @@ TEST(Tally, ListsRollLinesByTheCountersRoadAndOnlyThem) {
        "1\t ::snags the 69, hides it::\n"
        "1\t ::snags the 69, hides it::\n1\t ::snags the 69, hides it::\n"
        "1\t ::snags the 69, hides it::\n1\t 44-Total of Roll by Ann\n"},
-      {"OnlineHost:\tCy rolled 1 20-sided die:  7", kTotalled, "1\t 0-Total of Roll by Cy\n"},
       // The log's separator is the first colon and tab; names may hold colons.
       {"OnlineHost:\tA:B rolled 1 100-sided die:  50", kTotalled, "1\t 8-Total of Roll by A:B\n"},
       {"OnlineHost:\tOnlineHost:\tBob rolled 1 100-sided die:  50", kTotalled,
@@ -160,21 +144,13 @@ TEST(Tally, ListsRollLinesByTheCountersRoadAndOnlyThem) {
        "1\tskipped (not 1 to 4 dice): Bob rolled 5 6-sided dice:  1 2 3 4 5\n"},
       {"OnlineHost:\tBob rolled 3 100-sided dice:  47 69", kSkipped,
        "1\tskipped (a die value missing): Bob rolled 3 100-sided dice:  47 69\n"},
-      {"OnlineHost:\tBob rolled 2 100-sided dice:  69 40001", kSkipped,
-       "1\tskipped (a score beyond 16 bits): Bob rolled 2 100-sided dice:  69 40001\n"},
-      {"OnlineHost:\trolled 1 100-sided die:  50", kSkipped,
-       "1\tskipped (\"rolled\" at the start): rolled 1 100-sided die:  50\n"},
-      {"OnlineHost:\tBob rolled 12", kSkipped,
-       "1\tskipped (no blank after the dice count): Bob rolled 12\n"},
       {"OnlineHost:\tWelcome to room 12", kSkipped,
        "1\tskipped (no \"rolled\"): Welcome to room 12\n"},
       // Chat that is no roll line: nothing listed.
       {"OnlineHost:\tWelcome to the Spar Arena!", kNoRoll, ""},
       {"OnlineHost:\tBob rolled 1 100-sided die:  0", kNoRoll, ""},
-      {"onlinehost:\tBob rolled 1 100-sided die:  50", kNoRoll, ""},
       {"Bob:\tBob rolled 1 100-sided die:  50", kNoRoll, ""},
       {"SparKing:\t 18-Total of Roll by Bob", kNoRoll, ""},
-      {"OnlineHost:\t", kNoRoll, ""},
       {":\t", kNoRoll, ""},
       // Not in the log's format.
       {"OnlineHost: Bob rolled 1 100-sided die:  50", kNotLogFormat, ""},
@@ -253,14 +229,11 @@ TEST(Tally, CsvCellsHoldAnyNameAndNeverAFormula) {
     std::string cell;
   } cases[] = {
       {u"Bob", "Bob"},
-      {u"Mister Marvel", "Mister Marvel"},
       {u"", ""},
       {u"A,B", "\"A,B\""},
       {u"Say \"hi\"", "\"Say \"\"hi\"\"\""},
       {u" Bob", "\" Bob\""},
-      {u"Bob ", "\"Bob \""},
       {u"=1+2", "'=1+2"},
-      {u"+1", "'+1"},
       {u"-Dark-", "'-Dark-"},
       {u"@SUM(A1)", "'@SUM(A1)"},
       {u"=HYPERLINK(\"x\",\"y\")", "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\""},
@@ -341,6 +314,12 @@ TEST(TallyTool, BadCommandLinesAndUnreadableLogsFailWithStatusTwo) {
     EXPECT_EQ(result.err.substr(0, c.error.size()), c.error);
     EXPECT_EQ(result.out, "") << c.error;
   }
+
+  // Output that cannot be written is no success either.
+  std::ostream broken(nullptr);
+  std::ostringstream err;
+  EXPECT_EQ(tally::runTally({kSample}, nullptr, broken, err), tally::kExitFailed);
+  EXPECT_EQ(err.str(), "kestar-tally: cannot write the output\n");
 
   const ToolRun help = run({"--help"});
   EXPECT_EQ(help.status, 0);
