@@ -1,0 +1,117 @@
+#include "tally/Command.h"
+
+#include <cerrno>
+#include <memory>
+#include <ostream>
+#include <system_error>
+
+#include "tally/LogLines.h"
+
+namespace kestar::tally {
+namespace {
+
+constexpr std::string_view kHelp =
+    "Usage: kestar-tally [--bold] [--italic] [--underline] [--csv] [LOG]\n"
+    "Totals every dice roll in a chat log written by Kestar's logger, as the dice counter would\n"
+    "have: for each roll line, its line number and the lines the counter would have said, then\n"
+    "per roller the rolls totalled, the sum and the highest of their totals and the first roll\n"
+    "(the initiative the Init window takes). LOG is read from standard input when it is \"-\"\n"
+    "or not given; its lines are name, \":\", tab, text, in the 8-bit code page.\n"
+    "  --bold --italic --underline  the formatting boxes ticked: the prefix of the lines said\n"
+    "  --csv    only the summary, as CSV with a header row; the closing line goes to stderr\n"
+    "A roll line the rules cannot total is listed as skipped with the reason, never guessed.\n"
+    "Lines not in the log's format are skipped and counted in the closing line.\n"
+    "Exit status 0 when the log was read; 2 when it cannot be read, the output cannot be\n"
+    "written or an option is wrong.\n";
+
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::string errorText(int number) {
+  return std::generic_category().message(number);
+}
+
+}  // namespace
+
+Invocation parseArguments(const std::vector<std::string_view>& arguments) {
+  Invocation invocation;
+  bool pathGiven = false;
+  for (const std::string_view argument : arguments) {
+    if (argument == "--help" || argument == "-h") {
+      invocation.help = true;
+    } else if (argument == "--bold") {
+      invocation.formatting.bold = true;
+    } else if (argument == "--italic") {
+      invocation.formatting.italic = true;
+    } else if (argument == "--underline") {
+      invocation.formatting.underline = true;
+    } else if (argument == "--csv") {
+      invocation.csv = true;
+    } else if (argument.size() > 1 && argument.front() == '-') {
+      invocation.error = "unknown option " + std::string(argument);
+    } else if (pathGiven) {
+      invocation.error = "one log at a time";
+    } else {
+      invocation.path = argument;
+      pathGiven = true;
+    }
+  }
+  return invocation;
+}
+
+int runTally(const std::vector<std::string_view>& arguments, std::FILE* standardInput,
+             std::ostream& out, std::ostream& err) {
+  const Invocation invocation = parseArguments(arguments);
+  if (!invocation.error.empty()) {
+    err << "kestar-tally: " << invocation.error << "\nkestar-tally --help tells how to use it.\n";
+    return kExitFailed;
+  }
+  if (invocation.help) {
+    out << kHelp;
+    return 0;
+  }
+
+  const bool fromInput = invocation.path.empty() || invocation.path == "-";
+  const std::string source = fromInput ? "standard input" : invocation.path;
+  std::unique_ptr<std::FILE, CloseFile> file;
+  if (!fromInput) {
+    file.reset(std::fopen(invocation.path.c_str(), "rb"));
+    if (!file) {
+      err << "kestar-tally: cannot read " << source << ": " << errorText(errno) << '\n';
+      return kExitFailed;
+    }
+  }
+
+  Tally tally(invocation.formatting, invocation.csv ? nullptr : &out);
+  const int readError =
+      readLines(fromInput ? standardInput : file.get(),
+                [&](std::string_view line, bool overlong) { tally.addLine(line, overlong); });
+  if (readError != 0) {
+    // The rolls before the failure are listed, but a summary of part of a log would mislead.
+    out.flush();
+    err << "kestar-tally: cannot read " << source << " after line " << tally.counts().read << ": "
+        << errorText(readError) << '\n';
+    return kExitFailed;
+  }
+
+  if (invocation.csv) {
+    writeCsv(out, tally.rollers());
+    err << closingLine(tally.counts()) << '\n';
+  } else {
+    if (tally.counts().totalled + tally.counts().skipped > 0) out << '\n';
+    if (tally.rollers().empty()) {
+      out << "No rolls.\n";
+    } else {
+      writeSummary(out, tally.rollers());
+    }
+    out << closingLine(tally.counts()) << '\n';
+  }
+  if (!out.flush()) {
+    err << "kestar-tally: cannot write the output\n";
+    return kExitFailed;
+  }
+  return 0;
+}
+
+}  // namespace kestar::tally

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "chatlink/Types.h"
+
+namespace kestar::tally {
+
+// The formatting boxes the counter would have had ticked.
+struct Formatting {
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+};
+
+// What one roller came to over a log.
+struct RollerTotals {
+  Text name;
+  std::int64_t rolls = 0;  // rolls totalled
+  std::int64_t sum = 0;    // of their totals
+  std::int32_t highest = 0;
+  // The first roll of the name, as the Init window takes it; a roll the counter cannot total may
+  // still be one.
+  std::optional<double> initiative;
+};
+
+struct LineCounts {
+  std::uint64_t read = 0;
+  std::uint64_t totalled = 0;
+  std::uint64_t skipped = 0;  // roll lines the rules cannot total
+  std::uint64_t notLogFormat = 0;
+};
+
+// Puts the lines of a chat log, one after the other, through the dice counter's road. Every roll
+// line is listed with its line number: what the counter would have said for it, or why the rules
+// cannot total it. The other chat lines are no rolls and pass unlisted.
+class Tally final {
+ public:
+  // The listing goes to listing, when there is one.
+  Tally(const Formatting& formatting, std::ostream* listing);
+
+  // The next line of the log, in the code page, without its line end; an overlong line is not in
+  // the log's format whatever it holds.
+  void addLine(std::string_view line, bool overlong = false);
+
+  // One row per name, in the order the names first rolled.
+  const std::vector<RollerTotals>& rollers() const { return rollers_; }
+  const LineCounts& counts() const { return counts_; }
+
+ private:
+  RollerTotals& roller(const Text& name);
+  void list(std::string_view text);
+
+  Text prefix_;
+  std::ostream* listing_;
+  std::vector<RollerTotals> rollers_;
+  std::unordered_map<Text, std::size_t> rowOf_;
+  LineCounts counts_;
+  std::string screenName_;
+  std::string whatSaid_;
+};
+
+// The rollers as a table with a heading row, names to the left and numbers to the right.
+void writeSummary(std::ostream& out, const std::vector<RollerTotals>& rollers);
+// The same as CSV with a header row.
+void writeCsv(std::ostream& out, const std::vector<RollerTotals>& rollers);
+// One line with the counts of the whole log.
+std::string closingLine(const LineCounts& counts);
+
+}  // namespace kestar::tally
