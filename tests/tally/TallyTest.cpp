@@ -303,8 +303,9 @@ TEST(TallyTool, BadCommandLinesAndUnreadableLogsFailWithStatusTwo) {
     std::vector<std::string_view> arguments;
     std::string error;
   } cases[] = {
-      {{missing}, "kestar-tally: cannot read " + missing + ": No such file or directory\n"},
-      {{directory}, "kestar-tally: cannot read " + directory + " after line 0: Is a directory\n"},
+      // The system's own words for why follow; they differ from one system to another.
+      {{missing}, "kestar-tally: cannot read " + missing + ": "},
+      {{directory}, "kestar-tally: cannot read " + directory},
       {{"--bolt", kSample}, "kestar-tally: unknown option --bolt\n"},
       {{kSample, kSample}, "kestar-tally: one log at a time\n"},
   };
