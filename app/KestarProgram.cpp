@@ -7,6 +7,7 @@
 #include "room/Room.h"
 #include "shell/About.h"
 #include "shell/Startup.h"
+#include "spar/Init.h"
 
 namespace kestar::app {
 
@@ -27,6 +28,8 @@ std::unique_ptr<shell::Form> KestarProgram::makeForm(shell::FormId id) {
       return std::make_unique<moves::Moves>(*this);
     case FormId::Room:
       return std::make_unique<room::Room>(*this);
+    case FormId::Init:
+      return std::make_unique<spar::Init>(*this);
     default:
       return nullptr;
   }
