@@ -8,6 +8,7 @@
 #include "shell/About.h"
 #include "shell/Startup.h"
 #include "spar/Init.h"
+#include "spar/Terms.h"
 
 namespace kestar::app {
 
@@ -30,6 +31,8 @@ std::unique_ptr<shell::Form> KestarProgram::makeForm(shell::FormId id) {
       return std::make_unique<room::Room>(*this);
     case FormId::Init:
       return std::make_unique<spar::Init>(*this);
+    case FormId::Terms:
+      return std::make_unique<spar::Terms>(*this);
     default:
       return nullptr;
   }
