@@ -26,17 +26,19 @@ using shell::makeButton;
 using shell::toQString;
 using shell::toText;
 
-QListWidget* makeColumn(int width, QWidget* parent) {
+QListWidget* makeColumn(QWidget* parent) {
   auto* list = new QListWidget(parent);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setSortingEnabled(false);
-  list->setMinimumWidth(width);
   return list;
 }
 
+// The class column is as wide as the boxes of new values, so Text1 stands right under it.
+constexpr int kNarrow = 60;
+
 QLineEdit* makeNarrowBox(QWidget* parent) {
   auto* box = new QLineEdit(parent);
-  box->setMaximumWidth(48);
+  box->setFixedWidth(kNarrow);
   return box;
 }
 
@@ -82,10 +84,10 @@ int directionsWidth(const QFontMetrics& metrics, const QString& directions) {
 
 Init::Init(shell::Program& program)
     : Form(program, Id, QStringLiteral("Init")),
-      List1(makeColumn(150, this)),
-      List2(makeColumn(60, this)),
-      List3(makeColumn(40, this)),
-      List4(makeColumn(0, this)),
+      List1(makeColumn(this)),
+      List2(makeColumn(this)),
+      List3(makeColumn(this)),
+      List4(makeColumn(this)),
       Command11(makeButton(QStringLiteral("Change Init"), this)),
       Text2(makeNarrowBox(this)),
       Command10(makeButton(QStringLiteral("Change Mortal"), this)),
@@ -110,16 +112,22 @@ Init::Init(shell::Program& program)
   List4->setVisible(false);
   Label1->setTextFormat(Qt::PlainText);
   Label1->setWordWrap(true);
-  Label1->setFixedWidth(directionsWidth(Label1->fontMetrics(), Label1->text()));
+  const int directions = directionsWidth(Label1->fontMetrics(), Label1->text());
+  Label1->setFixedWidth(directions);
+  // A window does not grow for a wrapped label by itself.
+  Label1->setMinimumHeight(Label1->heightForWidth(directions));
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Label4->setAlignment(Qt::AlignCenter);
 
   // The three lists side by side on the left, with the two change buttons and their boxes under
   // them; on the right the directions, the spar's worth and the buttons in two columns.
   auto* columns = new QHBoxLayout;
-  columns->addWidget(List1, 3);
-  columns->addWidget(List2, 2);
-  columns->addWidget(List3, 1);
+  List1->setMinimumWidth(160);
+  List2->setFixedWidth(kNarrow + 20);
+  List3->setFixedWidth(kNarrow);
+  columns->addWidget(List1, 1);
+  columns->addWidget(List2);
+  columns->addWidget(List3);
   auto* changes = new QHBoxLayout;
   changes->addWidget(Command11);
   changes->addWidget(Text2);
