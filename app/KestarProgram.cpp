@@ -7,6 +7,8 @@
 #include "room/Room.h"
 #include "shell/About.h"
 #include "shell/Startup.h"
+#include "spar/Init.h"
+#include "spar/Terms.h"
 
 namespace kestar::app {
 
@@ -27,6 +29,10 @@ std::unique_ptr<shell::Form> KestarProgram::makeForm(shell::FormId id) {
       return std::make_unique<moves::Moves>(*this);
     case FormId::Room:
       return std::make_unique<room::Room>(*this);
+    case FormId::Init:
+      return std::make_unique<spar::Init>(*this);
+    case FormId::Terms:
+      return std::make_unique<spar::Terms>(*this);
     default:
       return nullptr;
   }

@@ -1,0 +1,103 @@
+#include "spar/Terms.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "dice/Dice.h"
+#include "dice/rules/TagPrefix.h"
+#include "shell/Controls.h"
+#include "shell/Program.h"
+
+namespace kestar::spar {
+
+using shell::makeButton;
+using shell::toText;
+
+namespace {
+
+bool ticked(const QCheckBox& box) {
+  return box.checkState() == Qt::Checked;
+}
+
+}  // namespace
+
+Terms::Terms(shell::Program& program)
+    : Form(program, Id, QStringLiteral("Terms")),
+      Check1(new QCheckBox(QStringLiteral("No SiDs, Enhancers, or Healing."), this)),
+      Check2(new QCheckBox(
+          QStringLiteral("Split attacks, Specials, and Random attacks are all ok."), this)),
+      Check3(new QCheckBox(QStringLiteral("HS: 1st rd for 3d and 4d,  1st and 2nd for 2d."), this)),
+      Check4(new QCheckBox(QStringLiteral("Specials for mortals all rounds but first."), this)),
+      Check5(new QCheckBox(QStringLiteral("No Split attacks, Randoms, or Specials first round."),
+                           this)),
+      Check6(new QCheckBox(QStringLiteral("HS: 1st rd for 3d and 4d, All rounds for 2d."), this)),
+      Check7(new QCheckBox(QStringLiteral("Any judgement by the Proc is final."), this)),
+      Check8(new QCheckBox(QStringLiteral("Other"), this)),
+      Text1(new QLineEdit(this)),
+      Command1(makeButton(QStringLiteral("Send"), this)),
+      Command3(makeButton(QStringLiteral("Clear"), this)),
+      Command2(makeButton(QStringLiteral("Close"), this)),
+      Check9(new QCheckBox(QStringLiteral("<b>"), this)),
+      Check10(new QCheckBox(QStringLiteral("<i>"), this)),
+      Check11(new QCheckBox(QStringLiteral("<u>"), this)),
+      Chat1(program.link()) {
+  // The terms one under the other, Other with its text, then the buttons in a row with the
+  // markup boxes stacked to their right.
+  auto* grid = new QGridLayout(this);
+  int row = 0;
+  for (QCheckBox* term : {Check1, Check2, Check3, Check4, Check5, Check6, Check7})
+    grid->addWidget(term, row++, 0, 1, 4);
+  grid->addWidget(Check8, row, 0);
+  grid->addWidget(Text1, row, 1, 1, 3);
+  ++row;
+  grid->addWidget(Command1, row, 0, Qt::AlignTop);
+  grid->addWidget(Command3, row, 1, Qt::AlignTop);
+  grid->addWidget(Command2, row, 2, Qt::AlignTop);
+  grid->addWidget(Check9, row, 3);
+  grid->addWidget(Check10, row + 1, 3);
+  grid->addWidget(Check11, row + 2, 3);
+
+  shell::chainFocus({Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Text1,
+                     Command1, Command3, Command2, Check9, Check10, Check11});
+
+  connect(Command1, &QPushButton::clicked, this, &Terms::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Terms::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Terms::Command3_Click);
+}
+
+void Terms::Form_Load() {
+  shell::StayOnTop(*this);
+  // Copied once: the two windows' boxes are independent afterwards.
+  const dice::Dice& counter = program().window<dice::Dice>();
+  Check9->setChecked(ticked(*counter.Check1));
+  Check10->setChecked(ticked(*counter.Check2));
+  Check11->setChecked(ticked(*counter.Check3));
+}
+
+void Terms::Command1_Click() {
+  TagPrefix = rolls::tagPrefix(ticked(*Check9), ticked(*Check10), ticked(*Check11));
+  Chat1.SendLine(TagPrefix + Text(kHeader));
+  // Each box is looked at when its turn comes, so a tick changed during a pause counts for the
+  // terms not reached yet.
+  for (const QCheckBox* term : {Check1, Check2, Check3, Check4, Check5, Check6, Check7}) {
+    if (!ticked(*term)) continue;
+    Chat1.SendLine(TagPrefix + toText(term->text()));
+    chatlink::Pause(link().host, 1);
+  }
+  if (ticked(*Check8)) Chat1.SendLine(TagPrefix + toText(Text1->text()));
+}
+
+void Terms::Command3_Click() {
+  for (QCheckBox* term : {Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8})
+    term->setChecked(false);
+  Text1->clear();
+}
+
+void Terms::Command2_Click() {
+  Hide();
+  open(dice::Dice::Id);
+}
+
+}  // namespace kestar::spar
