@@ -13,6 +13,17 @@ namespace kestar::test::tables {
 using chatlink::Hwnd;
 using sim::Message;
 
+// Client windows that lack one kind of a chat room's children: FindChatRoom passes them over.
+struct NotARoom {
+  const char* name;
+  int richText;
+  bool listBox, icon, label;
+};
+inline constexpr NotARoom kNotARoom[] = {{"no RICHCNTL", 0, true, true, true},
+                                         {"no _AOL_Listbox", 2, false, true, true},
+                                         {"no _AOL_Icon", 2, true, false, true},
+                                         {"no _AOL_Static", 2, true, true, false}};
+
 // SendChat: the text set into the room's input box, then Enter.
 inline std::vector<Message> typedLine(Hwnd input, const std::string& bytes) {
   return {{input, chatlink::WmSetText, 0, 0, bytes, false},

@@ -17,16 +17,7 @@ chatlink::Hwnd inputOf(const sim::SimWindows& windows, chatlink::Hwnd room) {
 }
 
 TEST(FindChatRoom, PassesOverClientWindowsThatLackAnyKindOfChild) {
-  struct Case {
-    const char* name;
-    int richText;
-    bool listBox, icon, label;
-  };
-  const Case cases[] = {{"no RICHCNTL", 0, true, true, true},
-                        {"no _AOL_Listbox", 2, false, true, true},
-                        {"no _AOL_Icon", 2, true, false, true},
-                        {"no _AOL_Static", 2, true, true, false}};
-  for (const Case& c : cases) {
+  for (const auto& c : tables::kNotARoom) {
     SimRig rig;
     const auto room = rig.client.openRoom("Lobby");
     const auto above = rig.client.openWindow(c.name, c.richText, c.listBox, c.icon, c.label);
@@ -87,12 +78,14 @@ TEST(SendChat, TextCrossesInTheCodePageAndAppearsOnALaterRound) {
                           "5 \xE2\x98\x83 \xF0\x9F\x98\x80!"));
   EXPECT_TRUE(sameMessages(rig.windows.takeMessages(), tables::typedLine(inputOf(rig.windows, room),
                                                                          "caf\xE9 \x80"
-                                                                         "5 ? ?" "?!")));
+                                                                         "5 ? ?"
+                                                                         "?!")));
   EXPECT_TRUE(rig.client.transcript("Lobby").empty()) << "the line arrived inside the call";
   EXPECT_EQ(rig.client.inputText("Lobby"), "");
   rig.host.settle();
   EXPECT_EQ(rig.client.transcript("Lobby"), std::vector<std::string>{"SparKing:\tcaf\xE9 \x80"
-                                                                     "5 ? ?" "?!"});
+                                                                     "5 ? ?"
+                                                                     "?!"});
 }
 
 TEST(SendChat, SendsNothingOnceTheProgramHasEnded) {

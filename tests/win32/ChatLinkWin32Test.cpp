@@ -30,16 +30,7 @@ struct WineRig {
 };
 
 TEST(Win32ChatRoom, PassesOverClientWindowsThatLackAnyKindOfChild) {
-  struct Case {
-    const char* name;
-    int richText;
-    bool listBox, icon, label;
-  };
-  const Case cases[] = {{"no RICHCNTL", 0, true, true, true},
-                        {"no _AOL_Listbox", 2, false, true, true},
-                        {"no _AOL_Icon", 2, true, false, true},
-                        {"no _AOL_Static", 2, true, true, false}};
-  for (const Case& c : cases) {
+  for (const auto& c : tables::kNotARoom) {
     WineRig rig;
     const auto room = rig.client.openRoom("Lobby");
     rig.client.openWindow(c.name, c.richText, c.listBox, c.icon, c.label);
