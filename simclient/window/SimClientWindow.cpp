@@ -61,7 +61,7 @@ SimClientWindow::SimClientWindow(SimClient& client, SimWindows& windows)
                  fromClient(client.userName()));
   chat->setReadOnly(true);
   chat->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  chat->setMinimumSize(420, 260);
+  chat->setMinimumSize(420, 180);
   rooms->setMaximumWidth(170);
   line->setPlaceholderText(QStringLiteral("a line, or //roll-dice2-sides100"));
   dice->setRange(1, 15);
