@@ -75,11 +75,23 @@ Dice::Dice(shell::Program& program)
   connect(Command2, &QPushButton::clicked, this, &Dice::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Dice::Command3_Click);
   connect(Command4, &QPushButton::clicked, this, &Dice::Command4_Click);
-  connect(Command5, &QPushButton::clicked, this, [this] { openTool(shell::FormId::Init); });
+  connect(Command5, &QPushButton::clicked, this, &Dice::Command5_Click);
   connect(Command6, &QPushButton::clicked, this, &Dice::Command6_Click);
-  connect(Command7, &QPushButton::clicked, this, [this] { openTool(shell::FormId::Terms); });
+  connect(Command7, &QPushButton::clicked, this, &Dice::Command7_Click);
   connect(Command8, &QPushButton::clicked, this, &Dice::Command8_Click);
-  connect(Command9, &QPushButton::clicked, this, [this] { openTool(shell::FormId::Log); });
+  connect(Command9, &QPushButton::clicked, this, &Dice::Command9_Click);
+}
+
+void Dice::Command5_Click() {
+  openTool(shell::FormId::Init);
+}
+
+void Dice::Command7_Click() {
+  openTool(shell::FormId::Terms);
+}
+
+void Dice::Command9_Click() {
+  openTool(shell::FormId::Log);
 }
 
 void Dice::Form_Load() {

@@ -46,8 +46,11 @@ class Dice final : public shell::Form {
   void Command2_Click();
   void Command3_Click();
   void Command4_Click();
+  void Command5_Click();
   void Command6_Click();
+  void Command7_Click();
   void Command8_Click();
+  void Command9_Click();
   void Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said);
   void applyTagPrefix();
 

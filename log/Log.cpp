@@ -47,7 +47,13 @@ Log::Log(shell::Program& program)
   Drive1->Change = [this] { Drive1_Change(); };
   Dir1->Change = [this] { Dir1_Change(); };
   Chat1.ChatMsg = [this](const Text& name, const Text& said) { Chat1_ChatMsg(name, said); };
+  // A file is chosen by a click or by moving the selection with the keyboard, as the list's click
+  // event has always come for both.
   connect(File1, &QListWidget::itemClicked, this, &Log::File1_Click);
+  connect(File1, &QListWidget::itemSelectionChanged, this, [this] {
+    const auto selected = File1->selectedItems();
+    if (!selected.isEmpty()) File1_Click(selected.front());
+  });
   connect(Command1, &QPushButton::clicked, this, &Log::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Log::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Log::Command3_Click);

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace kestar::shell {
 
@@ -14,7 +15,12 @@ Text toText(const QString& text) {
 }
 
 Text boxText(const QPlainTextEdit& box) {
-  return toText(box.toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+  // The raw text keeps every character as typed (toPlainText would turn a no-break space into a
+  // blank); only its paragraph and line separators become line breaks.
+  QString text = box.document()->toRawText();
+  text.replace(QChar(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
+  text.replace(QChar(QChar::LineSeparator), QStringLiteral("\r\n"));
+  return toText(text);
 }
 
 void setBoxText(QPlainTextEdit& box, TextView text) {

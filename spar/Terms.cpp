@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <iterator>
 
 #include "dice/Dice.h"
 #include "dice/rules/TagPrefix.h"
@@ -21,19 +22,32 @@ bool ticked(const QCheckBox& box) {
   return box.checkState() == Qt::Checked;
 }
 
+// The fixed terms, posted as written here: a box's caption is only their label.
+constexpr TextView kTerms[] = {
+    u"No SiDs, Enhancers, or Healing.",
+    u"Split attacks, Specials, and Random attacks are all ok.",
+    u"HS: 1st rd for 3d and 4d,  1st and 2nd for 2d.",
+    u"Specials for mortals all rounds but first.",
+    u"No Split attacks, Randoms, or Specials first round.",
+    u"HS: 1st rd for 3d and 4d, All rounds for 2d.",
+    u"Any judgement by the Proc is final.",
+};
+
+QCheckBox* makeTerm(std::size_t index, QWidget* parent) {
+  return new QCheckBox(shell::toQString(kTerms[index]), parent);
+}
+
 }  // namespace
 
 Terms::Terms(shell::Program& program)
     : Form(program, Id, QStringLiteral("Terms")),
-      Check1(new QCheckBox(QStringLiteral("No SiDs, Enhancers, or Healing."), this)),
-      Check2(new QCheckBox(
-          QStringLiteral("Split attacks, Specials, and Random attacks are all ok."), this)),
-      Check3(new QCheckBox(QStringLiteral("HS: 1st rd for 3d and 4d,  1st and 2nd for 2d."), this)),
-      Check4(new QCheckBox(QStringLiteral("Specials for mortals all rounds but first."), this)),
-      Check5(new QCheckBox(QStringLiteral("No Split attacks, Randoms, or Specials first round."),
-                           this)),
-      Check6(new QCheckBox(QStringLiteral("HS: 1st rd for 3d and 4d, All rounds for 2d."), this)),
-      Check7(new QCheckBox(QStringLiteral("Any judgement by the Proc is final."), this)),
+      Check1(makeTerm(0, this)),
+      Check2(makeTerm(1, this)),
+      Check3(makeTerm(2, this)),
+      Check4(makeTerm(3, this)),
+      Check5(makeTerm(4, this)),
+      Check6(makeTerm(5, this)),
+      Check7(makeTerm(6, this)),
       Check8(new QCheckBox(QStringLiteral("Other"), this)),
       Text1(new QLineEdit(this)),
       Command1(makeButton(QStringLiteral("Send"), this)),
@@ -81,9 +95,10 @@ void Terms::Command1_Click() {
   Chat1.SendLine(TagPrefix + Text(kHeader));
   // Each box is looked at when its turn comes, so a tick changed during a pause counts for the
   // terms not reached yet.
-  for (const QCheckBox* term : {Check1, Check2, Check3, Check4, Check5, Check6, Check7}) {
-    if (!ticked(*term)) continue;
-    Chat1.SendLine(TagPrefix + toText(term->text()));
+  const QCheckBox* const terms[] = {Check1, Check2, Check3, Check4, Check5, Check6, Check7};
+  for (std::size_t i = 0; i < std::size(terms); ++i) {
+    if (!ticked(*terms[i])) continue;
+    Chat1.SendLine(TagPrefix + Text(kTerms[i]));
     chatlink::Pause(link().host, 1);
   }
   if (ticked(*Check8)) Chat1.SendLine(TagPrefix + toText(Text1->text()));

@@ -129,6 +129,12 @@ TEST(Log, FolderAndFileListsFollowTheChoice) {
   QTest::mouseClick(logger.File1->viewport(), Qt::LeftButton, {},
                     logger.File1->visualItemRect(inner).center());
   EXPECT_EQ(logger.Text1->text(), "inner.txt");
+  // So does moving to a file with the keyboard.
+  logger.Dir1->setPath(rig.file("top"));
+  logger.File1->setFocus();
+  logger.File1->setCurrentRow(0);
+  QTest::keyClick(logger.File1, Qt::Key_Down);
+  EXPECT_EQ(logger.Text1->text(), "b.log");
 
   // A drive opens at its root, or at the program's folder when that lies on it. The test's
   // folder stands in for a drive of its own.
