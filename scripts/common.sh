@@ -21,3 +21,6 @@ install_missing() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev)
+# scripts/package: the Debian hardening flags and dpkg-shlibdeps (dpkg-dev), the binaries' type for
+# CPack (file), and the icon's PNG sizes (librsvg2-bin).
+PACKAGE_PACKAGES=(dpkg-dev file librsvg2-bin)

@@ -1,10 +1,12 @@
 #include "tally/Command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <ostream>
 #include <system_error>
 
+#include "Version.h"
 #include "tally/LogLines.h"
 
 namespace kestar::tally {
@@ -22,7 +24,8 @@ constexpr std::string_view kHelp =
     "A roll line the rules cannot total is listed as skipped with the reason, never guessed.\n"
     "Lines not in the log's format are skipped and counted in the closing line.\n"
     "Exit status 0 when the log was read; 2 when it cannot be read, the output cannot be\n"
-    "written or an option is wrong.\n";
+    "written or an option is wrong.\n"
+    "kestar-tally --version prints the version of Kestar it belongs to.\n";
 
 struct CloseFile {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -62,6 +65,11 @@ Invocation parseArguments(const std::vector<std::string_view>& arguments) {
 
 int runTally(const std::vector<std::string_view>& arguments, std::FILE* standardInput,
              std::ostream& out, std::ostream& err) {
+  // Whatever else is given, as other tools do.
+  if (std::ranges::find(arguments, std::string_view("--version")) != arguments.end()) {
+    out << "kestar-tally " << kVersion << '\n';
+    return 0;
+  }
   const Invocation invocation = parseArguments(arguments);
   if (!invocation.error.empty()) {
     err << "kestar-tally: " << invocation.error << "\nkestar-tally --help tells how to use it.\n";
