@@ -4,7 +4,7 @@
 
 #include <QTimer>
 
-#include "simclient/SimClient.h"
+#include "client/Client.h"
 
 namespace kestar::bench {
 

@@ -15,7 +15,7 @@
 #include "bench/BenchSupport.h"
 #include "chatlink/ChatScanner.h"
 #include "shell/QtHost.h"
-#include "simclient/SimClient.h"
+#include "client/Client.h"
 
 namespace {
 

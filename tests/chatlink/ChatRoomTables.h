@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "chatlink/Types.h"
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 // The messages the chat client's windows receive from the link's procedures, as tables built
 // from the windows' handles: the same tables check the simulated client and the real windows.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "chatlink/Types.h"
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 namespace kestar::test::tables {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chatlink/ChatLink.h"
-#include "simclient/SimClient.h"
+#include "client/Client.h"
 #include "tests/support/VirtualHost.h"
 
 namespace kestar::test {

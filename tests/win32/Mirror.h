@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 namespace kestar::test {
 

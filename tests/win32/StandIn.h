@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 namespace kestar::test {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "simclient/SimClient.h"
+#include "client/Client.h"
 #include "tests/win32/Mirror.h"
 #include "tests/win32/Protocol.h"
 

@@ -1,4 +1,4 @@
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 #include <algorithm>
 #include <cstdio>

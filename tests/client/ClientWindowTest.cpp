@@ -8,7 +8,7 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "simclient/window/SimClientWindow.h"
+#include "client/window/ClientWindow.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {

@@ -6,8 +6,8 @@
 #include "app/ClientSide.h"
 #include "shell/Form.h"
 #include "shell/Program.h"
-#include "simclient/SimClient.h"
-#include "simclient/window/SimClientWindow.h"
+#include "client/Client.h"
+#include "client/window/ClientWindow.h"
 
 namespace kestar::app {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "simclient/SimClient.h"
+#include "client/Client.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {

@@ -1,4 +1,4 @@
-#include "simclient/SimClient.h"
+#include "client/Client.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "simclient/window/SimClientWindow.h"
+#include "client/window/ClientWindow.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "chatlink/CodePage.h"
-#include "simclient/SimClient.h"
+#include "client/Client.h"
 
 namespace kestar::sim {
 namespace {
