@@ -21,8 +21,8 @@ struct QueuedClient {
   QueuedClient() {
     windows.onWorkQueued = [this] { QTimer::singleShot(0, [this] { windows.runPending(); }); };
   }
-  sim::SimWindows windows;
-  sim::SimClient client{windows};
+  client::Desktop windows;
+  client::Client client{windows};
 };
 
 }  // namespace kestar::bench

@@ -21,18 +21,18 @@ namespace {
 
 using kestar::chatlink::ChatScanner;
 using kestar::chatlink::Link;
-using kestar::sim::SimClient;
-using kestar::sim::SimWindows;
+using kestar::client::Client;
+using kestar::client::Desktop;
 
 using kestar::bench::cpuSeconds;
 
 // The simulated client with a room open.
-struct Client : kestar::bench::QueuedClient {
-  Client() { client.openRoom("Bench"); }
+struct BenchRoom : kestar::bench::QueuedClient {
+  BenchRoom() { client.openRoom("Bench"); }
 };
 
 void measureDelay(kestar::shell::QtHost& host) {
-  Client rig;
+  BenchRoom rig;
   const Link link{rig.windows, host};
   ChatScanner scanner(link);
   std::vector<double> delays;
@@ -64,7 +64,7 @@ void measureDelay(kestar::shell::QtHost& host) {
 }
 
 void measurePauseCpu(kestar::shell::QtHost& host, bool scanning) {
-  Client rig;
+  BenchRoom rig;
   const Link link{rig.windows, host};
   ChatScanner scanner(link);
   if (scanning) scanner.StartScan();
@@ -90,7 +90,7 @@ class StillHost final : public kestar::chatlink::Host {
   void onEnd() override {}
 };
 
-double nanosPerLook(SimClient& client, ChatScanner& scanner, bool withNewLine, int looks) {
+double nanosPerLook(Client& client, ChatScanner& scanner, bool withNewLine, int looks) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < looks; ++i) {
     if (withNewLine) client.say("Bench", "Bob", "new line " + std::to_string(i));
@@ -101,8 +101,8 @@ double nanosPerLook(SimClient& client, ChatScanner& scanner, bool withNewLine, i
 }
 
 void measureLooks(std::size_t transcriptLines) {
-  SimWindows windows;
-  SimClient client(windows);
+  Desktop windows;
+  Client client(windows);
   client.openRoom("Bench");
   client.setTranscriptLimit(transcriptLines);
   for (std::size_t i = 0; i < transcriptLines; ++i) {

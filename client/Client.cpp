@@ -4,7 +4,7 @@
 #include <cctype>
 #include <charconv>
 
-namespace kestar::sim {
+namespace kestar::client {
 namespace {
 
 constexpr const char* kService = "OnlineHost";
@@ -88,7 +88,7 @@ std::string rollAnswer(const std::string& speaker, const std::string& line,
   return answer;
 }
 
-SimClient::SimClient(SimWindows& windows, std::string userName, std::uint32_t seed)
+Client::Client(Desktop& windows, std::string userName, std::uint32_t seed)
     : windows_(windows), userName_(std::move(userName)), random_(seed) {
   frame_ = windows_.create(0, "AOL Frame25", "America  Online");
   mdi_ = windows_.create(frame_, "MDIClient", "");
@@ -96,14 +96,14 @@ SimClient::SimClient(SimWindows& windows, std::string userName, std::uint32_t se
   const Hwnd inner = windows_.create(toolbar, "_AOL_Toolbar", "");
   const Hwnd combo = windows_.create(inner, "_AOL_Combobox", "");
   keywordBox_ = windows_.create(combo, "Edit", "",
-                                [this](SimWindows& windows, Hwnd box, const Message& message) {
+                                [this](Desktop& windows, Hwnd box, const Message& message) {
                                   return keywordProc(windows, box, message);
                                 });
   for (const char* name : {"Bob", "Ann", "Cy"})
     signOn(name);
 }
 
-Hwnd SimClient::openRoom(const std::string& name) {
+Hwnd Client::openRoom(const std::string& name) {
   if (const Room* open = findRoom(name)) {
     windows_.raise(open->window);
     return open->window;
@@ -111,15 +111,15 @@ Hwnd SimClient::openRoom(const std::string& name) {
   Room room;
   room.name = name;
   room.window = windows_.create(mdi_, "AOL Child", name,
-                                [this, name](SimWindows& windows, Hwnd window, const Message& m) {
+                                [this, name](Desktop& windows, Hwnd window, const Message& m) {
                                   if (m.msg != chatlink::WmClose)
-                                    return SimWindows::defaultProc(windows, window, m);
+                                    return Desktop::defaultProc(windows, window, m);
                                   closeRoom(name);
                                   return LParam{0};
                                 });
   room.transcript = windows_.create(room.window, "RICHCNTL", "");
   room.input = windows_.create(room.window, "RICHCNTL", "",
-                               [this](SimWindows& windows, Hwnd input, const Message& message) {
+                               [this](Desktop& windows, Hwnd input, const Message& message) {
                                  return inputProc(windows, input, message);
                                });
   room.people = windows_.create(room.window, "_AOL_Listbox", "");
@@ -133,7 +133,7 @@ Hwnd SimClient::openRoom(const std::string& name) {
   return room.window;
 }
 
-void SimClient::closeRoom(const std::string& name) {
+void Client::closeRoom(const std::string& name) {
   const auto it = std::find_if(rooms_.begin(), rooms_.end(),
                                [&](const Room& room) { return room.name == name; });
   if (it == rooms_.end()) return;
@@ -142,12 +142,12 @@ void SimClient::closeRoom(const std::string& name) {
   windows_.destroy(window);
 }
 
-Hwnd SimClient::room(const std::string& name) const {
+Hwnd Client::room(const std::string& name) const {
   const Room* found = findRoom(name);
   return found == nullptr ? 0 : found->window;
 }
 
-std::vector<std::string> SimClient::roomNames() const {
+std::vector<std::string> Client::roomNames() const {
   std::vector<std::string> names;
   for (const Hwnd child : windows_.children(mdi_)) {
     for (const Room& room : rooms_) {
@@ -157,7 +157,7 @@ std::vector<std::string> SimClient::roomNames() const {
   return names;
 }
 
-Hwnd SimClient::openWindow(const std::string& caption, int richTextBoxes, bool listBox, bool icon,
+Hwnd Client::openWindow(const std::string& caption, int richTextBoxes, bool listBox, bool icon,
                            bool label) {
   const Hwnd window = windows_.create(mdi_, "AOL Child", caption);
   for (int i = 0; i < richTextBoxes; ++i)
@@ -169,23 +169,23 @@ Hwnd SimClient::openWindow(const std::string& caption, int richTextBoxes, bool l
   return window;
 }
 
-void SimClient::raise(Hwnd window) {
+void Client::raise(Hwnd window) {
   windows_.raise(window);
 }
 
-void SimClient::say(const std::string& room, const std::string& speaker, const std::string& text) {
+void Client::say(const std::string& room, const std::string& speaker, const std::string& text) {
   if (findRoom(room) == nullptr) return;
   deliver(room, speaker, text);
 }
 
-std::vector<std::string> SimClient::transcript(const std::string& room) const {
+std::vector<std::string> Client::transcript(const std::string& room) const {
   const Room* found = findRoom(room);
   if (found == nullptr) return {};
   const auto& lines = windows_.lines(found->transcript);
   return {lines.begin(), lines.end()};
 }
 
-std::vector<std::string> SimClient::sentByUser() const {
+std::vector<std::string> Client::sentByUser() const {
   std::vector<std::string> sent;
   for (const ChatLine& line : chatLog_) {
     if (line.screenName == userName_) sent.push_back(line.text);
@@ -193,60 +193,60 @@ std::vector<std::string> SimClient::sentByUser() const {
   return sent;
 }
 
-std::string SimClient::inputText(const std::string& room) const {
+std::string Client::inputText(const std::string& room) const {
   const Room* found = findRoom(room);
   return found == nullptr ? std::string() : windows_.text(found->input);
 }
 
-void SimClient::setRoomCapacity(const std::string& room, int capacity) {
+void Client::setRoomCapacity(const std::string& room, int capacity) {
   places_[room].capacity = std::max(0, capacity);
 }
 
-void SimClient::setRoomPeople(const std::string& room, int people) {
+void Client::setRoomPeople(const std::string& room, int people) {
   places_[room].people = std::max(0, people);
 }
 
-int SimClient::roomCapacity(const std::string& room) const {
+int Client::roomCapacity(const std::string& room) const {
   const auto it = places_.find(room);
   return it == places_.end() ? Places{}.capacity : it->second.capacity;
 }
 
-int SimClient::roomPeople(const std::string& room) const {
+int Client::roomPeople(const std::string& room) const {
   const auto it = places_.find(room);
   return it == places_.end() ? Places{}.people : it->second.people;
 }
 
-void SimClient::signOn(const std::string& name) {
+void Client::signOn(const std::string& name) {
   signedOn_[comparable(name)] = name;
 }
 
-void SimClient::signOff(const std::string& name) {
+void Client::signOff(const std::string& name) {
   signedOn_.erase(comparable(name));
 }
 
-bool SimClient::signedOn(const std::string& name) const {
+bool Client::signedOn(const std::string& name) const {
   const std::string key = comparable(name);
   return !key.empty() && signedOn_.count(key) != 0;
 }
 
-std::vector<std::string> SimClient::signedOnNames() const {
+std::vector<std::string> Client::signedOnNames() const {
   std::vector<std::string> names;
   for (const auto& entry : signedOn_)
     names.push_back(entry.second);
   return names;
 }
 
-void SimClient::setImIcons(int count) {
+void Client::setImIcons(int count) {
   imIcons_ = std::max(0, count);
 }
 
-Hwnd SimClient::showMessageBox(const std::string& text, const std::string& button) {
+Hwnd Client::showMessageBox(const std::string& text, const std::string& button) {
   ShownBox shown;
   shown.text = text;
   shown.box = windows_.create(0, "#32770", "America Online");
   windows_.create(shown.box, "Static", text);
   shown.button = windows_.create(shown.box, "Button", button,
-                                 [this](SimWindows& windows, Hwnd pressed, const Message& m) {
+                                 [this](Desktop& windows, Hwnd pressed, const Message& m) {
                                    return boxButtonProc(windows, pressed, m);
                                  });
   windows_.raise(shown.box);
@@ -254,14 +254,14 @@ Hwnd SimClient::showMessageBox(const std::string& text, const std::string& butto
   return shown.box;
 }
 
-Hwnd SimClient::messageBox() const {
+Hwnd Client::messageBox() const {
   for (const Hwnd window : windows_.children(0)) {
     if (windows_.className(window) == "#32770") return window;
   }
   return 0;
 }
 
-void SimClient::pressMessageBox() {
+void Client::pressMessageBox() {
   const Hwnd box = messageBox();
   if (box == 0) return;
   for (const Hwnd child : windows_.children(box)) {
@@ -273,25 +273,25 @@ void SimClient::pressMessageBox() {
   }
 }
 
-void SimClient::setNextRolls(std::vector<int> values) {
+void Client::setNextRolls(std::vector<int> values) {
   nextRolls_.assign(values.begin(), values.end());
 }
 
-void SimClient::setTranscriptLimit(std::size_t lines) {
+void Client::setTranscriptLimit(std::size_t lines) {
   transcriptLimit_ = std::max<std::size_t>(1, lines);
   for (const Room& room : rooms_)
     windows_.trimLines(room.transcript, transcriptLimit_);
 }
 
-const SimClient::Room* SimClient::findRoom(const std::string& name) const {
+const Client::Room* Client::findRoom(const std::string& name) const {
   for (const Room& room : rooms_) {
     if (room.name == name) return &room;
   }
   return nullptr;
 }
 
-LParam SimClient::inputProc(SimWindows& windows, Hwnd input, const Message& message) {
-  if (message.msg != chatlink::WmChar) return SimWindows::defaultProc(windows, input, message);
+LParam Client::inputProc(Desktop& windows, Hwnd input, const Message& message) {
+  if (message.msg != chatlink::WmChar) return Desktop::defaultProc(windows, input, message);
   if (message.wParam != chatlink::KeyEnter) {
     windows.setText(input, windows.text(input) + static_cast<char>(message.wParam));
     return 0;
@@ -313,8 +313,8 @@ LParam SimClient::inputProc(SimWindows& windows, Hwnd input, const Message& mess
   return 0;
 }
 
-LParam SimClient::keywordProc(SimWindows& windows, Hwnd box, const Message& message) {
-  if (message.msg != chatlink::WmChar) return SimWindows::defaultProc(windows, box, message);
+LParam Client::keywordProc(Desktop& windows, Hwnd box, const Message& message) {
+  if (message.msg != chatlink::WmChar) return Desktop::defaultProc(windows, box, message);
   if (message.wParam != chatlink::KeyEnter) {
     windows.setText(box, windows.text(box) + static_cast<char>(message.wParam));
     return 0;
@@ -324,7 +324,7 @@ LParam SimClient::keywordProc(SimWindows& windows, Hwnd box, const Message& mess
   return 0;
 }
 
-void SimClient::goTo(const std::string& typed) {
+void Client::goTo(const std::string& typed) {
   const std::string keyword = trimmed(typed);
   if (keyword.empty()) return;
   keywords_.push_back(keyword);
@@ -337,7 +337,7 @@ void SimClient::goTo(const std::string& typed) {
   }
 }
 
-void SimClient::enterRoom(const std::string& name) {
+void Client::enterRoom(const std::string& name) {
   if (name.empty()) return;
   if (findRoom(name) != nullptr) {
     openRoom(name);
@@ -350,7 +350,7 @@ void SimClient::enterRoom(const std::string& name) {
   openRoom(name);
 }
 
-void SimClient::openIm(const std::string& to) {
+void Client::openIm(const std::string& to) {
   ImWindow im;
   im.to = to;
   im.window = windows_.create(mdi_, "AOL Child", "Send Instant Message");
@@ -359,13 +359,13 @@ void SimClient::openIm(const std::string& to) {
   for (int i = 0; i < imIcons_; ++i) {
     WindowProc proc;
     if (i + 1 == kImSendIcon) {
-      proc = [this, window = im.window, textBox = im.textBox, to](SimWindows& windows, Hwnd icon,
+      proc = [this, window = im.window, textBox = im.textBox, to](Desktop& windows, Hwnd icon,
                                                                   const Message& message) {
         if (message.msg == chatlink::WmLButtonUp && responding_) {
           sendIm(window, to, windows.text(textBox));
           return LParam{0};
         }
-        return SimWindows::defaultProc(windows, icon, message);
+        return Desktop::defaultProc(windows, icon, message);
       };
     }
     const Hwnd icon = windows_.create(im.window, "_AOL_Icon", imIconCaption(i), std::move(proc));
@@ -375,7 +375,7 @@ void SimClient::openIm(const std::string& to) {
   imWindows_.push_back(im);
 }
 
-void SimClient::sendIm(Hwnd window, const std::string& to, const std::string& text) {
+void Client::sendIm(Hwnd window, const std::string& to, const std::string& text) {
   // The service answers the click on a later round.
   windows_.post([this, window, to, text] {
     if (!windows_.exists(window)) return;
@@ -388,15 +388,15 @@ void SimClient::sendIm(Hwnd window, const std::string& to, const std::string& te
   });
 }
 
-LParam SimClient::boxButtonProc(SimWindows& windows, Hwnd button, const Message& message) {
+LParam Client::boxButtonProc(Desktop& windows, Hwnd button, const Message& message) {
   const bool pressed = (message.msg == chatlink::WmKeyUp && message.wParam == chatlink::KeySpace) ||
                        message.msg == chatlink::WmLButtonUp;
-  if (!pressed) return SimWindows::defaultProc(windows, button, message);
+  if (!pressed) return Desktop::defaultProc(windows, button, message);
   windows.post([this, box = windows.parent(button)] { windows_.destroy(box); });
   return 0;
 }
 
-void SimClient::deliver(const std::string& room, const std::string& speaker, std::string text) {
+void Client::deliver(const std::string& room, const std::string& speaker, std::string text) {
   const Room* found = findRoom(room);
   if (found == nullptr) return;
   // A chat line is one line: breaks inside it show as blanks.
@@ -410,13 +410,13 @@ void SimClient::deliver(const std::string& room, const std::string& speaker, std
   }
 }
 
-void SimClient::answer(const std::string& room, const std::string& speaker,
+void Client::answer(const std::string& room, const std::string& speaker,
                        const std::string& text) {
   const std::string line = rollAnswer(speaker, text, [this](int sides) { return nextRoll(sides); });
   if (!line.empty()) deliver(room, kService, line);
 }
 
-int SimClient::nextRoll(int sides) {
+int Client::nextRoll(int sides) {
   if (!nextRolls_.empty()) {
     const int value = nextRolls_.front();
     nextRolls_.pop_front();
@@ -425,4 +425,4 @@ int SimClient::nextRoll(int sides) {
   return std::uniform_int_distribution<int>(1, sides)(random_);
 }
 
-}  // namespace kestar::sim
+}  // namespace kestar::client

@@ -9,7 +9,7 @@
 
 #include "client/Desktop.h"
 
-namespace kestar::sim {
+namespace kestar::client {
 
 // One chat line the service delivered to a room.
 struct ChatLine {
@@ -54,9 +54,9 @@ std::string rollAnswer(const std::string& speaker, const std::string& line,
 // show every chat line in their transcript as "Name:" TAB "text"; its service rolls dice.
 //
 // Text is held as the client holds it: bytes in the 8-bit code page.
-class SimClient final {
+class Client final {
  public:
-  explicit SimClient(SimWindows& windows, std::string userName = "SparKing",
+  explicit Client(Desktop& windows, std::string userName = "SparKing",
                      std::uint32_t seed = 20261207);
 
   const std::string& userName() const { return userName_; }
@@ -150,18 +150,18 @@ class SimClient final {
   };
 
   const Room* findRoom(const std::string& name) const;
-  LParam keywordProc(SimWindows& windows, Hwnd box, const Message& message);
+  LParam keywordProc(Desktop& windows, Hwnd box, const Message& message);
   void goTo(const std::string& keyword);
   void enterRoom(const std::string& name);
   void openIm(const std::string& to);
   void sendIm(Hwnd window, const std::string& to, const std::string& text);
-  LParam boxButtonProc(SimWindows& windows, Hwnd button, const Message& message);
-  LParam inputProc(SimWindows& windows, Hwnd input, const Message& message);
+  LParam boxButtonProc(Desktop& windows, Hwnd button, const Message& message);
+  LParam inputProc(Desktop& windows, Hwnd input, const Message& message);
   void deliver(const std::string& room, const std::string& speaker, std::string text);
   void answer(const std::string& room, const std::string& speaker, const std::string& text);
   int nextRoll(int sides);
 
-  SimWindows& windows_;
+  Desktop& windows_;
   std::string userName_;
   Hwnd frame_ = 0;
   Hwnd mdi_ = 0;
@@ -181,4 +181,4 @@ class SimClient final {
   bool responding_ = true;
 };
 
-}  // namespace kestar::sim
+}  // namespace kestar::client

@@ -17,7 +17,7 @@
 #include "chatlink/CodePage.h"
 #include "client/Client.h"
 
-namespace kestar::sim {
+namespace kestar::client {
 namespace {
 
 QString fromClient(const std::string& bytes) {
@@ -31,7 +31,7 @@ std::string toClient(const QString& text) {
 
 }  // namespace
 
-SimClientWindow::SimClientWindow(SimClient& client, SimWindows& windows)
+ClientWindow::ClientWindow(Client& client, Desktop& windows)
     : rooms(new QListWidget(this)),
       chat(new QPlainTextEdit(this)),
       roomName(new QLineEdit(QStringLiteral("Spar Arena"), this)),
@@ -144,10 +144,10 @@ SimClientWindow::SimClientWindow(SimClient& client, SimWindows& windows)
   connect(closeButton, &QPushButton::clicked, this,
           [this] { client_.closeRoom(toClient(currentRoom())); });
   connect(rooms, &QListWidget::currentRowChanged, this, [this] { scheduleRefresh(); });
-  connect(sayButton, &QPushButton::clicked, this, &SimClientWindow::say);
-  connect(line, &QLineEdit::returnPressed, this, &SimClientWindow::say);
-  connect(rollButton, &QPushButton::clicked, this, &SimClientWindow::roll);
-  connect(roomName, &QLineEdit::textChanged, this, &SimClientWindow::showPlaces);
+  connect(sayButton, &QPushButton::clicked, this, &ClientWindow::say);
+  connect(line, &QLineEdit::returnPressed, this, &ClientWindow::say);
+  connect(rollButton, &QPushButton::clicked, this, &ClientWindow::roll);
+  connect(roomName, &QLineEdit::textChanged, this, &ClientWindow::showPlaces);
   connect(placesButton, &QPushButton::clicked, this, [this] {
     client_.setRoomCapacity(toClient(roomName->text()), capacity->value());
     client_.setRoomPeople(toClient(roomName->text()), people->value());
@@ -167,18 +167,18 @@ SimClientWindow::SimClientWindow(SimClient& client, SimWindows& windows)
   refresh();
 }
 
-SimClientWindow::~SimClientWindow() {
+ClientWindow::~ClientWindow() {
   windows_.onChanged = nullptr;
 }
 
-QString SimClientWindow::currentRoom() const {
+QString ClientWindow::currentRoom() const {
   const QListWidgetItem* item = rooms->currentItem();
   if (item != nullptr) return item->text();
   const auto names = client_.roomNames();
   return names.empty() ? QString() : fromClient(names.front());
 }
 
-void SimClientWindow::refresh() {
+void ClientWindow::refresh() {
   refreshPending_ = false;
   const QString chosen = currentRoom();
   const auto names = client_.roomNames();
@@ -220,33 +220,33 @@ void SimClientWindow::refresh() {
   boxButton->setEnabled(box != 0);
 }
 
-void SimClientWindow::showPlaces() {
+void ClientWindow::showPlaces() {
   capacity->setValue(client_.roomCapacity(toClient(roomName->text())));
   people->setValue(client_.roomPeople(toClient(roomName->text())));
 }
 
-void SimClientWindow::closeEvent(QCloseEvent* event) {
+void ClientWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   if (onClosed) onClosed();
 }
 
-void SimClientWindow::scheduleRefresh() {
+void ClientWindow::scheduleRefresh() {
   if (refreshPending_) return;
   refreshPending_ = true;
-  QTimer::singleShot(0, this, &SimClientWindow::refresh);
+  QTimer::singleShot(0, this, &ClientWindow::refresh);
 }
 
-void SimClientWindow::say() {
+void ClientWindow::say() {
   if (line->text().isEmpty() || currentRoom().isEmpty()) return;
   client_.say(toClient(currentRoom()), toClient(speaker->text()), toClient(line->text()));
   line->clear();
 }
 
-void SimClientWindow::roll() {
+void ClientWindow::roll() {
   if (currentRoom().isEmpty()) return;
   const QString request =
       QStringLiteral("//roll-dice%1-sides%2").arg(dice->value()).arg(sides->value());
   client_.say(toClient(currentRoom()), toClient(roller->text()), toClient(request));
 }
 
-}  // namespace kestar::sim
+}  // namespace kestar::client

@@ -10,19 +10,19 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 
-namespace kestar::sim {
+namespace kestar::client {
 
-class SimClient;
-class SimWindows;
+class Client;
+class Desktop;
 
 // The simulated client's own window: a person plays the room from here. It shows the open rooms
 // (topmost first) and the chosen room's chat, lets anyone speak or roll in it, and opens, raises
 // and closes rooms. It sets how many places a room has and how many are taken, signs screen
 // names on and off, shows the instant messages delivered and the client's message box.
-class SimClientWindow final : public QWidget {
+class ClientWindow final : public QWidget {
  public:
-  SimClientWindow(SimClient& client, SimWindows& windows);
-  ~SimClientWindow() override;
+  ClientWindow(Client& client, Desktop& windows);
+  ~ClientWindow() override;
 
   // Called when the person closes this window.
   std::function<void()> onClosed;
@@ -68,9 +68,9 @@ class SimClientWindow final : public QWidget {
   void roll();
   void showPlaces();
 
-  SimClient& client_;
-  SimWindows& windows_;
+  Client& client_;
+  Desktop& windows_;
   bool refreshPending_ = false;
 };
 
-}  // namespace kestar::sim
+}  // namespace kestar::client

@@ -11,7 +11,7 @@
 namespace kestar::test::tables {
 
 using chatlink::Hwnd;
-using sim::Message;
+using client::Message;
 
 // Client windows that lack one kind of a chat room's children: FindChatRoom passes them over.
 struct NotARoom {

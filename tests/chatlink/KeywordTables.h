@@ -13,7 +13,7 @@
 namespace kestar::test::tables {
 
 using chatlink::Hwnd;
-using sim::Message;
+using client::Message;
 
 inline Message sent(Hwnd window, chatlink::Msg msg, chatlink::WParam wParam = 0) {
   return Message{window, msg, wParam, 0, {}, false};

@@ -8,7 +8,7 @@ namespace {
 
 std::string answerTo(const std::string& line) {
   int next = 0;
-  return sim::rollAnswer("Bob", line, [&](int sides) { return sides - next++; });
+  return client::rollAnswer("Bob", line, [&](int sides) { return sides - next++; });
 }
 
 TEST(ChatService, AnswersRollRequestsInItsOwnLineFormat) {
@@ -29,7 +29,7 @@ TEST(ChatService, AnswersRollRequestsInItsOwnLineFormat) {
   }
 }
 
-TEST(SimClient, UserLinesAndRollAnswersArriveOnLaterRounds) {
+TEST(Client, UserLinesAndRollAnswersArriveOnLaterRounds) {
   SimRig rig;
   const auto room = rig.client.openRoom("Lobby");
   const auto input = rig.windows.children(room).at(1);
@@ -55,7 +55,7 @@ TEST(SimClient, UserLinesAndRollAnswersArriveOnLaterRounds) {
   EXPECT_EQ(rig.client.transcript("Lobby").size(), 2u);
 }
 
-TEST(SimClient, RoomsOpenRaiseCloseAndTrim) {
+TEST(Client, RoomsOpenRaiseCloseAndTrim) {
   SimRig rig;
   rig.client.openRoom("Lobby");
   rig.client.openRoom("Arena");
@@ -86,7 +86,7 @@ void typeKeyword(SimRig& rig, const std::string& keyword) {
   rig.windows.sendMessage(rig.client.keywordBox(), chatlink::WmChar, chatlink::KeyEnter, 0);
 }
 
-TEST(SimClient, RoomKeywordsEnterTheRoomNamedAfterTheFirstMarkOrShowTheBoxWhenFull) {
+TEST(Client, RoomKeywordsEnterTheRoomNamedAfterTheFirstMarkOrShowTheBoxWhenFull) {
   struct Case {
     const char* keyword;
     const char* room;  // entered, or "" for none
@@ -119,7 +119,7 @@ TEST(SimClient, RoomKeywordsEnterTheRoomNamedAfterTheFirstMarkOrShowTheBoxWhenFu
   }
 }
 
-TEST(SimClient, AFullRoomLetsTheUserInOnceSomeoneLeaves) {
+TEST(Client, AFullRoomLetsTheUserInOnceSomeoneLeaves) {
   SimRig rig;
   rig.client.setRoomCapacity("Packed", 3);
   rig.client.setRoomPeople("Packed", 3);
@@ -136,7 +136,7 @@ TEST(SimClient, AFullRoomLetsTheUserInOnceSomeoneLeaves) {
   EXPECT_EQ(rig.client.messageBoxes().size(), 1u);
 }
 
-TEST(SimClient, TheBoxClosesOnTheRoundAfterItsButtonIsPressed) {
+TEST(Client, TheBoxClosesOnTheRoundAfterItsButtonIsPressed) {
   struct Case {
     const char* how;
     std::vector<std::pair<chatlink::Msg, chatlink::WParam>> keys;

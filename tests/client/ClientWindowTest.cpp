@@ -14,9 +14,9 @@
 namespace kestar::test {
 namespace {
 
-TEST(SimClientWindow, APersonOpensRoomsSpeaksAndRollsAsAnyone) {
+TEST(ClientWindow, APersonOpensRoomsSpeaksAndRollsAsAnyone) {
   SimRig rig;
-  sim::SimClientWindow window(rig.client, rig.windows);
+  client::ClientWindow window(rig.client, rig.windows);
   window.roomName->setText("Lobby");
   QTest::mouseClick(window.openButton, Qt::LeftButton);
   window.roomName->setText("Arena");
@@ -53,9 +53,9 @@ TEST(SimClientWindow, APersonOpensRoomsSpeaksAndRollsAsAnyone) {
   EXPECT_EQ(window.rooms->count(), 1);
 }
 
-TEST(SimClientWindow, APersonSetsPlacesSignsNamesOnAndOffAndPressesTheBox) {
+TEST(ClientWindow, APersonSetsPlacesSignsNamesOnAndOffAndPressesTheBox) {
   SimRig rig;
-  sim::SimClientWindow window(rig.client, rig.windows);
+  client::ClientWindow window(rig.client, rig.windows);
   window.roomName->setText("Packed");
   EXPECT_EQ(window.capacity->value(), 23);
   window.capacity->setValue(5);

@@ -288,7 +288,7 @@ TEST(ImSender, SendsTheMessageEmptiesItAndKeepsTheScreenName) {
   w.Text5->setPlainText(" hi\nthere ");
   click(w.Command3);
   EXPECT_EQ(rig.client.instantMessages(),
-            (std::vector<sim::InstantMessage>{{"Bob", " hi\r\nthere "}}));
+            (std::vector<client::InstantMessage>{{"Bob", " hi\r\nthere "}}));
   EXPECT_TRUE(w.Text5->toPlainText().isEmpty());
   EXPECT_EQ(w.focusWidget(), w.Text5);
   EXPECT_EQ(w.Text4->text(), "Bob");
@@ -307,18 +307,18 @@ TEST(ImSender, DismissesAShowingBoxBeforeSending) {
   ProgramRig rig;
   Room& w = rig.shown<Room>();
   rig.client.showMessageBox("The room is full.");
-  const sim::ShownBox box = rig.client.messageBoxes().at(0);
+  const client::ShownBox box = rig.client.messageBoxes().at(0);
   w.Text4->setText("Ann");
   w.Text5->setPlainText("hello");
   rig.windows.takeMessages();
   click(w.Command3);
-  const sim::ImWindow& im = rig.client.imWindows().at(0);
+  const client::ImWindow& im = rig.client.imWindows().at(0);
   EXPECT_TRUE(sameMessages(withoutReads(rig.windows.takeMessages()),
                            tables::okPressedTwice(box.button) +
                                tables::keywordTyped(rig.client.keywordBox(), "aol://9293:Ann") +
                                tables::imFilledAndClicked(im.textBox, im.sendButton, "hello")));
   EXPECT_FALSE(rig.windows.exists(box.box));
-  EXPECT_EQ(rig.client.instantMessages(), (std::vector<sim::InstantMessage>{{"Ann", "hello"}}));
+  EXPECT_EQ(rig.client.instantMessages(), (std::vector<client::InstantMessage>{{"Ann", "hello"}}));
 }
 
 TEST(ImSender, AMessageThatDidNotGoOutStaysInItsBox) {

@@ -18,18 +18,18 @@ struct SimRig {
     host.addSource([this] { return windows.runPending(); });
   }
 
-  sim::SimWindows windows;
-  sim::SimClient client;
+  client::Desktop windows;
+  client::Client client;
   VirtualHost host;
   chatlink::Link link{windows, host};
 };
 
 // Compares the messages received against a table; on a mismatch prints both sequences by name.
-::testing::AssertionResult sameMessages(const std::vector<sim::Message>& actual,
-                                        const std::vector<sim::Message>& expected);
+::testing::AssertionResult sameMessages(const std::vector<client::Message>& actual,
+                                        const std::vector<client::Message>& expected);
 
 // The messages that change something: sends and posts, without the reads of a window's text.
-std::vector<sim::Message> withoutReads(const std::vector<sim::Message>& messages);
+std::vector<client::Message> withoutReads(const std::vector<client::Message>& messages);
 
 // Wide text from ASCII/UTF-8 test literals.
 Text wide(std::string_view utf8);

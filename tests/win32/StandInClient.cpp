@@ -16,15 +16,15 @@
 
 namespace {
 
-using kestar::sim::Hwnd;
+using kestar::client::Hwnd;
 using kestar::test::Mirror;
 namespace protocol = kestar::test::protocol;
 
 constexpr UINT kCommand = WM_APP + 1;
 
 struct StandIn {
-  kestar::sim::SimWindows model;
-  kestar::sim::SimClient client{model};
+  kestar::client::Desktop model;
+  kestar::client::Client client{model};
   Mirror* mirror = nullptr;
   HWND control = nullptr;
   std::string answer;
