@@ -4,10 +4,12 @@
 #include <cstdlib>
 
 #include "app/ClientSide.h"
+#include "client/Client.h"
+#include "client/practice/PracticeService.h"
+#include "client/window/ClientWindow.h"
+#include "client/window/PracticeControls.h"
 #include "shell/Form.h"
 #include "shell/Program.h"
-#include "client/Client.h"
-#include "client/window/ClientWindow.h"
 
 namespace kestar::app {
 namespace {
@@ -33,7 +35,8 @@ class OwnClientSide final : public ClientSide {
 
   void show(shell::Program& program) override {
     window_ = std::make_unique<client::ClientWindow>(client_, windows_);
-    // Closing the simulated client ends the whole demonstration.
+    window_->setServiceControls(new client::PracticeControls(service_, *window_));
+    // Closing the client ends the whole demonstration.
     window_->onClosed = [&program] { program.end(); };
     window_->move(40, 60);
     window_->show();
@@ -46,7 +49,8 @@ class OwnClientSide final : public ClientSide {
  private:
   bool alive_ = true;
   client::Desktop windows_;
-  client::Client client_{windows_};
+  client::PracticeService service_;
+  client::Client client_{windows_, service_};
   std::unique_ptr<client::ClientWindow> window_;
 };
 

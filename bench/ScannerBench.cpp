@@ -14,8 +14,8 @@
 
 #include "bench/BenchSupport.h"
 #include "chatlink/ChatScanner.h"
-#include "shell/QtHost.h"
 #include "client/Client.h"
+#include "shell/QtHost.h"
 
 namespace {
 
@@ -23,6 +23,7 @@ using kestar::chatlink::ChatScanner;
 using kestar::chatlink::Link;
 using kestar::client::Client;
 using kestar::client::Desktop;
+using kestar::client::PracticeService;
 
 using kestar::bench::cpuSeconds;
 
@@ -49,7 +50,7 @@ void measureDelay(kestar::shell::QtHost& host) {
     while (host.steadySeconds() < until)
       host.processEvents(until - host.steadySeconds());
     saidAt = host.steadySeconds();
-    rig.client.say("Bench", "Bob", "line " + std::to_string(i));
+    rig.service.sayAs("Bench", "Bob", "line " + std::to_string(i));
   }
   const double settle = host.steadySeconds() + 0.2;
   while (host.steadySeconds() < settle)
@@ -90,10 +91,10 @@ class StillHost final : public kestar::chatlink::Host {
   void onEnd() override {}
 };
 
-double nanosPerLook(Client& client, ChatScanner& scanner, bool withNewLine, int looks) {
+double nanosPerLook(PracticeService& service, ChatScanner& scanner, bool withNewLine, int looks) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < looks; ++i) {
-    if (withNewLine) client.say("Bench", "Bob", "new line " + std::to_string(i));
+    if (withNewLine) service.sayAs("Bench", "Bob", "new line " + std::to_string(i));
     scanner.look();
   }
   const auto end = std::chrono::steady_clock::now();
@@ -102,11 +103,12 @@ double nanosPerLook(Client& client, ChatScanner& scanner, bool withNewLine, int 
 
 void measureLooks(std::size_t transcriptLines) {
   Desktop windows;
-  Client client(windows);
+  PracticeService service;
+  Client client(windows, service);
   client.openRoom("Bench");
   client.setTranscriptLimit(transcriptLines);
   for (std::size_t i = 0; i < transcriptLines; ++i) {
-    client.say("Bench", "Old", "history line " + std::to_string(i));
+    service.sayAs("Bench", "Old", "history line " + std::to_string(i));
   }
   StillHost host;
   ChatScanner scanner(Link{windows, host});
@@ -114,19 +116,19 @@ void measureLooks(std::size_t transcriptLines) {
   scanner.ChatMsg = [&](const kestar::Text&, const kestar::Text&) { ++heard; };
   scanner.StartScan();
   constexpr int kLooks = 20000;
-  nanosPerLook(client, scanner, false, 1000);  // warm up
-  const double idle = nanosPerLook(client, scanner, false, kLooks);
+  nanosPerLook(service, scanner, false, 1000);  // warm up
+  const double idle = nanosPerLook(service, scanner, false, kLooks);
   const double sayOnly = [&] {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kLooks; ++i)
-      client.say("Bench", "Bob", "new line " + std::to_string(i));
+      service.sayAs("Bench", "Bob", "new line " + std::to_string(i));
     return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start)
                .count() /
            kLooks;
   }();
   scanner.look();
   heard = 0;
-  const double oneNew = nanosPerLook(client, scanner, true, kLooks);
+  const double oneNew = nanosPerLook(service, scanner, true, kLooks);
   std::printf(
       "look on a %5zu-line transcript: nothing new %6.0f ns, one new line %6.0f ns "
       "(plus %.0f ns for the client to take the line; %zu of %d lines reported)\n",

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "client/Client.h"
+#include "client/practice/PracticeService.h"
 
 int main(int argc, char** argv) {
   const long long lines = argc > 1 ? std::stoll(argv[1]) : 1000000;

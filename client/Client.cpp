@@ -1,57 +1,14 @@
 #include "client/Client.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 
 namespace kestar::client {
 namespace {
-
-constexpr const char* kService = "OnlineHost";
-
-// Reads the whole of digits as a number in [low, high]; false for anything else.
-bool readNumber(std::string_view digits, int low, int high, int& value) {
-  if (digits.empty() || digits.size() > 4) return false;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  return error == std::errc() && end == digits.data() + digits.size() && value >= low &&
-         value <= high;
-}
-
-// Parses "//roll" and "//roll-diceN-sidesS"; false for a line that is not a valid roll request.
-bool parseRoll(std::string_view line, int& dice, int& sides) {
-  constexpr std::string_view kRoll = "//roll";
-  if (line == kRoll) {
-    dice = 2;
-    sides = 6;
-    return true;
-  }
-  constexpr std::string_view kDice = "//roll-dice";
-  constexpr std::string_view kSides = "-sides";
-  if (line.substr(0, kDice.size()) != kDice) return false;
-  const std::string_view rest = line.substr(kDice.size());
-  const std::size_t split = rest.find(kSides);
-  if (split == std::string_view::npos) return false;
-  return readNumber(rest.substr(0, split), 1, 15, dice) &&
-         readNumber(rest.substr(split + kSides.size()), 2, 999, sides);
-}
-
-bool isRollRequest(std::string_view line) {
-  return line.substr(0, 6) == "//roll";
-}
 
 constexpr std::string_view kRoomKeyword = "aol://2719:";
 constexpr std::string_view kImKeyword = "aol://9293:";
 constexpr std::string_view kRoomNameMark = "-2-";
 constexpr int kImSendIcon = 9;
-
-// A screen name as the service compares it: without blanks, letter case ignored.
-std::string comparable(const std::string& name) {
-  std::string key;
-  for (const char c : name) {
-    if (c != ' ') key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-  }
-  return key;
-}
 
 std::string trimmed(const std::string& text) {
   const auto first = text.find_first_not_of(' ');
@@ -69,27 +26,17 @@ std::string imIconCaption(int index) {
   return index < 10 ? kCaptions[index] : "More";
 }
 
-}  // namespace
-
-std::string rollAnswer(const std::string& speaker, const std::string& line,
-                       const std::function<int(int sides)>& next) {
-  if (!isRollRequest(line)) return {};
-  int dice = 0;
-  int sides = 0;
-  if (!parseRoll(line, dice, sides)) {
-    return "Sorry, " + speaker + ": use //roll or //roll-diceN-sidesS (N 1-15, S 2-999).";
+// A transcript line is one line; the characters given stand as blanks in it.
+std::string oneLine(std::string text, std::string_view asBlanks) {
+  for (char& c : text) {
+    if (asBlanks.find(c) != std::string_view::npos) c = ' ';
   }
-  std::string answer = speaker + " rolled " + std::to_string(dice) + " " + std::to_string(sides) +
-                       (dice == 1 ? "-sided die:" : "-sided dice:") + " ";
-  for (int i = 0; i < dice; ++i) {
-    answer += ' ';
-    answer += std::to_string(next(sides));
-  }
-  return answer;
+  return text;
 }
 
-Client::Client(Desktop& windows, std::string userName, std::uint32_t seed)
-    : windows_(windows), userName_(std::move(userName)), random_(seed) {
+}  // namespace
+
+Client::Client(Desktop& windows, ChatService& service) : windows_(windows), service_(service) {
   frame_ = windows_.create(0, "AOL Frame25", "America  Online");
   mdi_ = windows_.create(frame_, "MDIClient", "");
   const Hwnd toolbar = windows_.create(frame_, "AOL Toolbar", "");
@@ -99,8 +46,7 @@ Client::Client(Desktop& windows, std::string userName, std::uint32_t seed)
                                 [this](Desktop& windows, Hwnd box, const Message& message) {
                                   return keywordProc(windows, box, message);
                                 });
-  for (const char* name : {"Bob", "Ann", "Cy"})
-    signOn(name);
+  service_.attach(*this, [this](std::function<void()> work) { windows_.post(std::move(work)); });
 }
 
 Hwnd Client::openRoom(const std::string& name) {
@@ -129,11 +75,17 @@ Hwnd Client::openRoom(const std::string& name) {
   windows_.create(room.window, "_AOL_Static", name);
   windows_.raise(room.window);
   rooms_.push_back(room);
-  windows_.appendLine(room.people, userName_);
+  windows_.appendLine(room.people, service_.userName());
   return room.window;
 }
 
 void Client::closeRoom(const std::string& name) {
+  if (findRoom(name) == nullptr) return;
+  removeRoom(name);
+  windows_.post([this, name] { service_.leaveRoom(name); });
+}
+
+void Client::removeRoom(const std::string& name) {
   const auto it = std::find_if(rooms_.begin(), rooms_.end(),
                                [&](const Room& room) { return room.name == name; });
   if (it == rooms_.end()) return;
@@ -158,7 +110,7 @@ std::vector<std::string> Client::roomNames() const {
 }
 
 Hwnd Client::openWindow(const std::string& caption, int richTextBoxes, bool listBox, bool icon,
-                           bool label) {
+                        bool label) {
   const Hwnd window = windows_.create(mdi_, "AOL Child", caption);
   for (int i = 0; i < richTextBoxes; ++i)
     windows_.create(window, "RICHCNTL", "");
@@ -173,11 +125,6 @@ void Client::raise(Hwnd window) {
   windows_.raise(window);
 }
 
-void Client::say(const std::string& room, const std::string& speaker, const std::string& text) {
-  if (findRoom(room) == nullptr) return;
-  deliver(room, speaker, text);
-}
-
 std::vector<std::string> Client::transcript(const std::string& room) const {
   const Room* found = findRoom(room);
   if (found == nullptr) return {};
@@ -186,11 +133,7 @@ std::vector<std::string> Client::transcript(const std::string& room) const {
 }
 
 std::vector<std::string> Client::sentByUser() const {
-  std::vector<std::string> sent;
-  for (const ChatLine& line : chatLog_) {
-    if (line.screenName == userName_) sent.push_back(line.text);
-  }
-  return sent;
+  return sentByUser_;
 }
 
 std::string Client::inputText(const std::string& room) const {
@@ -198,42 +141,32 @@ std::string Client::inputText(const std::string& room) const {
   return found == nullptr ? std::string() : windows_.text(found->input);
 }
 
-void Client::setRoomCapacity(const std::string& room, int capacity) {
-  places_[room].capacity = std::max(0, capacity);
+std::vector<std::string> Client::people(const std::string& room) const {
+  const Room* found = findRoom(room);
+  if (found == nullptr) return {};
+  const auto& lines = windows_.lines(found->people);
+  return {lines.begin(), lines.end()};
 }
 
-void Client::setRoomPeople(const std::string& room, int people) {
-  places_[room].people = std::max(0, people);
+void Client::typeLine(const std::string& room, const std::string& line) {
+  if (const Room* found = findRoom(room)) pressEnter(found->input, line);
 }
 
-int Client::roomCapacity(const std::string& room) const {
-  const auto it = places_.find(room);
-  return it == places_.end() ? Places{}.capacity : it->second.capacity;
+void Client::typeKeyword(const std::string& keyword) {
+  pressEnter(keywordBox_, keyword);
 }
 
-int Client::roomPeople(const std::string& room) const {
-  const auto it = places_.find(room);
-  return it == places_.end() ? Places{}.people : it->second.people;
+void Client::typeInstantMessage(const std::string& to, const std::string& text) {
+  const ImWindow im = openIm(to);
+  if (im.sendButton == 0) return;
+  windows_.sendTextMessage(im.textBox, chatlink::WmSetText, 0, text);
+  windows_.sendMessage(im.sendButton, chatlink::WmLButtonDown, 0, 0);
+  windows_.sendMessage(im.sendButton, chatlink::WmLButtonUp, 0, 0);
 }
 
-void Client::signOn(const std::string& name) {
-  signedOn_[comparable(name)] = name;
-}
-
-void Client::signOff(const std::string& name) {
-  signedOn_.erase(comparable(name));
-}
-
-bool Client::signedOn(const std::string& name) const {
-  const std::string key = comparable(name);
-  return !key.empty() && signedOn_.count(key) != 0;
-}
-
-std::vector<std::string> Client::signedOnNames() const {
-  std::vector<std::string> names;
-  for (const auto& entry : signedOn_)
-    names.push_back(entry.second);
-  return names;
+void Client::pressEnter(Hwnd box, const std::string& text) {
+  windows_.sendTextMessage(box, chatlink::WmSetText, 0, text);
+  windows_.sendMessage(box, chatlink::WmChar, chatlink::KeyEnter, 0);
 }
 
 void Client::setImIcons(int count) {
@@ -273,10 +206,6 @@ void Client::pressMessageBox() {
   }
 }
 
-void Client::setNextRolls(std::vector<int> values) {
-  nextRolls_.assign(values.begin(), values.end());
-}
-
 void Client::setTranscriptLimit(std::size_t lines) {
   transcriptLimit_ = std::max<std::size_t>(1, lines);
   for (const Room& room : rooms_)
@@ -296,8 +225,8 @@ LParam Client::inputProc(Desktop& windows, Hwnd input, const Message& message) {
     windows.setText(input, windows.text(input) + static_cast<char>(message.wParam));
     return 0;
   }
-  // Enter sends the box's line under the user's name and empties the box; the line reaches the
-  // room when the service answers, on a later round.
+  // Enter hands the box's line to the service and empties the box; the service hears of it on a
+  // later round, and the line reaches the room when the service says so.
   std::string line = windows.text(input);
   if (line.empty()) return 0;
   windows.setText(input, "");
@@ -305,7 +234,7 @@ LParam Client::inputProc(Desktop& windows, Hwnd input, const Message& message) {
   for (const Room& room : rooms_) {
     if (room.window == roomWindow) {
       windows.post([this, name = room.name, line = std::move(line)] {
-        if (findRoom(name) != nullptr) deliver(name, userName_, line);
+        if (findRoom(name) != nullptr) service_.say(name, line);
       });
       break;
     }
@@ -331,26 +260,22 @@ void Client::goTo(const std::string& typed) {
   if (startsWith(keyword, kRoomKeyword)) {
     const std::string codes = keyword.substr(kRoomKeyword.size());
     const std::size_t mark = codes.find(kRoomNameMark);
-    if (mark != std::string::npos) enterRoom(codes.substr(mark + kRoomNameMark.size()));
+    if (mark != std::string::npos) goToRoom(codes.substr(mark + kRoomNameMark.size()));
   } else if (startsWith(keyword, kImKeyword)) {
     openIm(keyword.substr(kImKeyword.size()));
   }
 }
 
-void Client::enterRoom(const std::string& name) {
+void Client::goToRoom(const std::string& name) {
   if (name.empty()) return;
   if (findRoom(name) != nullptr) {
     openRoom(name);
     return;
   }
-  if (roomPeople(name) >= roomCapacity(name)) {
-    showMessageBox("The room \"" + name + "\" is full. Try again in a little while.");
-    return;
-  }
-  openRoom(name);
+  service_.joinRoom(name);
 }
 
-void Client::openIm(const std::string& to) {
+const ImWindow& Client::openIm(const std::string& to) {
   ImWindow im;
   im.to = to;
   im.window = windows_.create(mdi_, "AOL Child", "Send Instant Message");
@@ -373,18 +298,16 @@ void Client::openIm(const std::string& to) {
   }
   windows_.raise(im.window);
   imWindows_.push_back(im);
+  return imWindows_.back();
 }
 
 void Client::sendIm(Hwnd window, const std::string& to, const std::string& text) {
-  // The service answers the click on a later round.
+  // The service hears of the click on a later round.
   windows_.post([this, window, to, text] {
     if (!windows_.exists(window)) return;
-    if (!signedOn(to)) {
-      showMessageBox(to + " is not signed on right now, so the message cannot be sent.");
-      return;
-    }
-    instantMessages_.push_back(InstantMessage{to, text});
-    windows_.destroy(window);
+    const int ticket = nextTicket_++;
+    imsOnTheirWay_[ticket] = window;
+    service_.sendInstantMessage(ticket, to, text);
   });
 }
 
@@ -396,33 +319,66 @@ LParam Client::boxButtonProc(Desktop& windows, Hwnd button, const Message& messa
   return 0;
 }
 
-void Client::deliver(const std::string& room, const std::string& speaker, std::string text) {
+void Client::showLine(const Room& room, std::string line) {
+  windows_.appendLine(room.transcript, std::move(line));
+  windows_.trimLines(room.transcript, transcriptLimit_);
+}
+
+void Client::roomEntered(const std::string& room) {
+  openRoom(room);
+}
+
+void Client::joinRefused(const std::string&, const std::string& text) {
+  showMessageBox(text);
+}
+
+void Client::roomLeft(const std::string& room) {
+  removeRoom(room);
+}
+
+void Client::chatLine(const std::string& room, const std::string& speaker,
+                      const std::string& text) {
   const Room* found = findRoom(room);
   if (found == nullptr) return;
-  // A chat line is one line: breaks inside it show as blanks.
-  std::replace(text.begin(), text.end(), '\r', ' ');
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  windows_.appendLine(found->transcript, speaker + ":\t" + text);
-  windows_.trimLines(found->transcript, transcriptLimit_);
-  chatLog_.push_back(ChatLine{room, speaker, text});
-  if (isRollRequest(text)) {
-    windows_.post([this, room, speaker, text] { answer(room, speaker, text); });
-  }
+  // A tab in a name would move where the line splits into name and text.
+  std::string said = oneLine(text, "\r\n");
+  showLine(*found, oneLine(speaker, "\r\n\t") + ":\t" + said);
+  if (speaker == service_.userName()) sentByUser_.push_back(std::move(said));
 }
 
-void Client::answer(const std::string& room, const std::string& speaker,
-                       const std::string& text) {
-  const std::string line = rollAnswer(speaker, text, [this](int sides) { return nextRoll(sides); });
-  if (!line.empty()) deliver(room, kService, line);
+void Client::roomNotice(const std::string& room, const std::string& text) {
+  // Without a tab, no notice reads as someone's chat line.
+  if (const Room* found = findRoom(room)) showLine(*found, oneLine(text, "\r\n\t"));
 }
 
-int Client::nextRoll(int sides) {
-  if (!nextRolls_.empty()) {
-    const int value = nextRolls_.front();
-    nextRolls_.pop_front();
-    return value;
-  }
-  return std::uniform_int_distribution<int>(1, sides)(random_);
+void Client::peopleChanged(const std::string& room, const std::vector<std::string>& people) {
+  const Room* found = findRoom(room);
+  if (found == nullptr) return;
+  windows_.trimLines(found->people, 0);
+  for (const std::string& name : people)
+    windows_.appendLine(found->people, name);
+}
+
+void Client::instantMessageDelivered(int ticket) {
+  const auto it = imsOnTheirWay_.find(ticket);
+  if (it == imsOnTheirWay_.end()) return;
+  windows_.destroy(it->second);
+  imsOnTheirWay_.erase(it);
+}
+
+void Client::instantMessageRefused(int ticket, const std::string& text) {
+  imsOnTheirWay_.erase(ticket);
+  showMessageBox(text);
+}
+
+void Client::instantMessageReceived(const std::string& from, const std::string& text) {
+  received_.push_back(InstantMessage{from, text});
+  if (onNews) onNews();
+}
+
+void Client::stateChanged(const std::string& state) {
+  serviceState_ = state;
+  if (onNews) onNews();
 }
 
 }  // namespace kestar::client

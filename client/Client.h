@@ -1,28 +1,18 @@
 #pragma once
 
-#include <cstdint>
-#include <deque>
+#include <functional>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "client/ChatService.h"
 #include "client/Desktop.h"
 
 namespace kestar::client {
 
-// One chat line the service delivered to a room.
-struct ChatLine {
-  std::string room;
-  std::string screenName;
-  std::string text;
-
-  friend bool operator==(const ChatLine&, const ChatLine&) = default;
-};
-
-// An instant message the service delivered.
+// An instant message that came in from someone.
 struct InstantMessage {
-  std::string to;
+  std::string from;
   std::string text;
 
   friend bool operator==(const InstantMessage&, const InstantMessage&) = default;
@@ -43,29 +33,27 @@ struct ShownBox {
   std::string text;
 };
 
-// The answer of the chat service to a line, or nothing when the line asks nothing of it.
-// "//roll" rolls 2 six-sided dice; "//roll-diceN-sidesS" rolls N dice (1 to 15) of S sides
-// (2 to 999). Values come from next().
-std::string rollAnswer(const std::string& speaker, const std::string& line,
-                       const std::function<int(int sides)>& next);
-
-// A stand-in for the chat client and its chat service, living on a simulated desktop. Its
-// windows carry the client's class names; its chat rooms take lines from their input box and
-// show every chat line in their transcript as "Name:" TAB "text"; its service rolls dice.
+// Kestar's own chat client, living on a simulated desktop: the windows a chat client shows and
+// how they behave. Its windows carry the client's class names; its chat rooms take lines from
+// their input box and show every chat line in their transcript as "Name:" TAB "text". Who is in a
+// room, who is signed on, rolls and delivery belong to the chat service behind it.
 //
 // Text is held as the client holds it: bytes in the 8-bit code page.
-class Client final {
+class Client final : private ServiceListener {
  public:
-  explicit Client(Desktop& windows, std::string userName = "SparKing",
-                     std::uint32_t seed = 20261207);
+  Client(Desktop& windows, ChatService& service);
 
-  const std::string& userName() const { return userName_; }
+  std::string userName() const { return service_.userName(); }
 
   Hwnd frame() const { return frame_; }
   Hwnd mdi() const { return mdi_; }
 
-  // Opens a chat room (or brings an open one to the top) and returns its window.
+  // Opens a chat room (or brings an open one to the top) and returns its window, as the client
+  // does when the service lets the user in.
   Hwnd openRoom(const std::string& name);
+  // Asks the service to let the user into a room (or brings it to the top when the user is in it).
+  void goToRoom(const std::string& name);
+  // Closes a room's window; the service hears on a later round that the user left.
   void closeRoom(const std::string& name);
   Hwnd room(const std::string& name) const;
   // Open rooms, topmost first.
@@ -75,47 +63,42 @@ class Client final {
                   bool label);
   void raise(Hwnd window);
 
-  // Someone in the room says a line, which appears at once; a line that asks the service for a
-  // roll is answered on a later round.
-  void say(const std::string& room, const std::string& speaker, const std::string& text);
   std::vector<std::string> transcript(const std::string& room) const;
-  // Every line the service delivered, in order, in every room.
-  const std::vector<ChatLine>& chatLog() const { return chatLog_; }
   // Lines that the user (the program) sent, in order: what reached the rooms under the user's name.
   std::vector<std::string> sentByUser() const;
   // The text waiting in a room's input box.
   std::string inputText(const std::string& room) const;
+  // The room's people list.
+  std::vector<std::string> people(const std::string& room) const;
+
+  // What a person does at the keyboard: types a line into a room's input box and presses Enter;
+  // types a keyword into the keyword box and presses Enter; writes an instant message in a new
+  // window and clicks its Send.
+  void typeLine(const std::string& room, const std::string& line);
+  void typeKeyword(const std::string& keyword);
+  void typeInstantMessage(const std::string& to, const std::string& text);
 
   // The keyword box: the "Edit" in the toolbar's "_AOL_Combobox". Enter there makes the client go
-  // to the box's keyword on a later round: "aol://2719:" and codes, "-2-" and a room's name enter
-  // that room; "aol://9293:" and a screen name open an instant-message window for that name.
+  // to the box's keyword on a later round: "aol://2719:" and codes, "-2-" and a room's name ask
+  // the service to enter that room; "aol://9293:" and a screen name open an instant-message window
+  // for that name.
   Hwnd keywordBox() const { return keywordBox_; }
   // The keywords the client went to, blanks at their ends removed, in order.
   const std::vector<std::string>& keywords() const { return keywords_; }
 
-  // Places in the rooms a keyword enters. A room holds its capacity (23 unless set); people are
-  // those in it besides the user. A room with no place left turns the user away with a message
-  // box. Either may change at any time, also while the user keeps knocking.
-  void setRoomCapacity(const std::string& room, int capacity);
-  void setRoomPeople(const std::string& room, int people);
-  int roomCapacity(const std::string& room) const;
-  int roomPeople(const std::string& room) const;
-
-  // Screen names that can receive instant messages, compared without letter case and blanks as
-  // the service does. "Bob", "Ann" and "Cy" are signed on at first.
-  void signOn(const std::string& name);
-  void signOff(const std::string& name);
-  bool signedOn(const std::string& name) const;
-  std::vector<std::string> signedOnNames() const;
-
   // How many "_AOL_Icon" children the instant-message windows opened from now on have; the ninth
   // is Send. Ten unless set.
   void setImIcons(int count);
-  // Every instant-message window opened, in order.
+  // Every instant-message window opened, in order. A click on Send hands the window's text to the
+  // service on a later round; the window closes when the service delivered it, and the client
+  // shows its message box with the service's text when it did not.
   const std::vector<ImWindow>& imWindows() const { return imWindows_; }
-  // The messages delivered, in order. A click on Send delivers the window's text on a later round
-  // and closes the window; to a name not signed on, the client shows its message box instead.
-  const std::vector<InstantMessage>& instantMessages() const { return instantMessages_; }
+  // Instant messages that came in, in order.
+  const std::vector<InstantMessage>& receivedMessages() const { return received_; }
+  // How the service stands, in its own words.
+  const std::string& serviceState() const { return serviceState_; }
+  // Told when something the windows do not show changed: a message came in, the service's state.
+  std::function<void()> onNews;
 
   // Shows the client's message box with a text and one button. A press of the button (the space
   // key let go on it, or a click) closes the box on the next round of the client's work, as a
@@ -130,8 +113,6 @@ class Client final {
   // A client that stops responding takes keys and clicks but does nothing with them.
   void setResponding(bool responding) { responding_ = responding; }
 
-  // Values the next rolls take, before the random ones.
-  void setNextRolls(std::vector<int> values);
   // The transcript keeps at most this many lines; older ones are trimmed from the top.
   void setTranscriptLimit(std::size_t lines);
 
@@ -144,39 +125,45 @@ class Client final {
     Hwnd people = 0;
   };
 
-  struct Places {
-    int capacity = 23;
-    int people = 0;
-  };
-
   const Room* findRoom(const std::string& name) const;
+  void removeRoom(const std::string& name);
   LParam keywordProc(Desktop& windows, Hwnd box, const Message& message);
   void goTo(const std::string& keyword);
-  void enterRoom(const std::string& name);
-  void openIm(const std::string& to);
+  const ImWindow& openIm(const std::string& to);
   void sendIm(Hwnd window, const std::string& to, const std::string& text);
   LParam boxButtonProc(Desktop& windows, Hwnd button, const Message& message);
   LParam inputProc(Desktop& windows, Hwnd input, const Message& message);
-  void deliver(const std::string& room, const std::string& speaker, std::string text);
-  void answer(const std::string& room, const std::string& speaker, const std::string& text);
-  int nextRoll(int sides);
+  void showLine(const Room& room, std::string line);
+  void pressEnter(Hwnd box, const std::string& text);
+
+  // ServiceListener
+  void roomEntered(const std::string& room) override;
+  void joinRefused(const std::string& room, const std::string& text) override;
+  void roomLeft(const std::string& room) override;
+  void chatLine(const std::string& room, const std::string& speaker,
+                const std::string& text) override;
+  void roomNotice(const std::string& room, const std::string& text) override;
+  void peopleChanged(const std::string& room, const std::vector<std::string>& people) override;
+  void instantMessageDelivered(int ticket) override;
+  void instantMessageRefused(int ticket, const std::string& text) override;
+  void instantMessageReceived(const std::string& from, const std::string& text) override;
+  void stateChanged(const std::string& state) override;
 
   Desktop& windows_;
-  std::string userName_;
+  ChatService& service_;
   Hwnd frame_ = 0;
   Hwnd mdi_ = 0;
   std::vector<Room> rooms_;
-  std::vector<ChatLine> chatLog_;
-  std::deque<int> nextRolls_;
-  std::mt19937 random_;
+  std::vector<std::string> sentByUser_;
   std::size_t transcriptLimit_ = 2000;
   Hwnd keywordBox_ = 0;
   std::vector<std::string> keywords_;
-  std::map<std::string, Places> places_;
-  std::map<std::string, std::string> signedOn_;  // the names as written, by the name as compared
   int imIcons_ = 10;
   std::vector<ImWindow> imWindows_;
-  std::vector<InstantMessage> instantMessages_;
+  std::map<int, Hwnd> imsOnTheirWay_;  // the instant-message window of each ticket
+  int nextTicket_ = 1;
+  std::vector<InstantMessage> received_;
+  std::string serviceState_;
   std::vector<ShownBox> messageBoxes_;
   bool responding_ = true;
 };

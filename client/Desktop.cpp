@@ -134,7 +134,7 @@ Hwnd Desktop::findWindow(chatlink::Match className, chatlink::Match caption) {
 }
 
 Hwnd Desktop::findWindowEx(Hwnd parent, Hwnd childAfter, chatlink::Match className,
-                              chatlink::Match caption) {
+                           chatlink::Match caption) {
   if (parent != 0 && !exists(parent)) return 0;
   const auto& list = siblings(parent);
   auto it = list.begin();

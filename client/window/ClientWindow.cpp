@@ -1,7 +1,6 @@
 #include "client/window/ClientWindow.h"
 
 #include <QCloseEvent>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -18,7 +16,6 @@
 #include "client/Client.h"
 
 namespace kestar::client {
-namespace {
 
 QString fromClient(const std::string& bytes) {
   const Text text = chatlink::fromCodePage(bytes);
@@ -29,45 +26,38 @@ std::string toClient(const QString& text) {
   return chatlink::toCodePage(text.toStdU16String());
 }
 
-}  // namespace
-
 ClientWindow::ClientWindow(Client& client, Desktop& windows)
-    : rooms(new QListWidget(this)),
+    : state(new QLabel(this)),
+      rooms(new QListWidget(this)),
       chat(new QPlainTextEdit(this)),
+      people(new QListWidget(this)),
       roomName(new QLineEdit(QStringLiteral("Spar Arena"), this)),
-      openButton(new QPushButton(QStringLiteral("Open room"), this)),
+      openButton(new QPushButton(QStringLiteral("Enter room"), this)),
       raiseButton(new QPushButton(QStringLiteral("Bring to front"), this)),
-      closeButton(new QPushButton(QStringLiteral("Close room"), this)),
-      speaker(new QLineEdit(QStringLiteral("Bob"), this)),
+      closeButton(new QPushButton(QStringLiteral("Leave room"), this)),
       line(new QLineEdit(this)),
       sayButton(new QPushButton(QStringLiteral("Say"), this)),
-      roller(new QLineEdit(QStringLiteral("Bob"), this)),
-      dice(new QSpinBox(this)),
-      sides(new QSpinBox(this)),
-      rollButton(new QPushButton(QStringLiteral("Roll"), this)),
-      capacity(new QSpinBox(this)),
-      people(new QSpinBox(this)),
-      placesButton(new QPushButton(QStringLiteral("Set places"), this)),
-      screenName(new QLineEdit(QStringLiteral("Bob"), this)),
-      signOnButton(new QPushButton(QStringLiteral("Sign on"), this)),
-      signOffButton(new QPushButton(QStringLiteral("Sign off"), this)),
-      signedOn(new QLabel(this)),
-      delivered(new QListWidget(this)),
+      keyword(new QLineEdit(this)),
+      goButton(new QPushButton(QStringLiteral("Go"), this)),
+      imTo(new QLineEdit(QStringLiteral("Bob"), this)),
+      imText(new QLineEdit(this)),
+      imSendButton(new QPushButton(QStringLiteral("Send"), this)),
+      received(new QListWidget(this)),
       boxText(new QLabel(this)),
       boxButton(new QPushButton(QStringLiteral("Press its button"), this)),
       client_(client),
       windows_(windows) {
-  setWindowTitle(QStringLiteral("Simulated chat client - signed on as ") +
+  setWindowTitle(QStringLiteral("Kestar's chat client - signed on as ") +
                  fromClient(client.userName()));
   chat->setReadOnly(true);
   chat->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   chat->setMinimumSize(420, 180);
   rooms->setMaximumWidth(170);
-  line->setPlaceholderText(QStringLiteral("a line, or //roll-dice2-sides100"));
-  dice->setRange(1, 15);
-  dice->setValue(2);
-  sides->setRange(2, 999);
-  sides->setValue(100);
+  people->setMaximumWidth(130);
+  line->setPlaceholderText(QStringLiteral("say a line as yourself"));
+  keyword->setPlaceholderText(QStringLiteral("a keyword"));
+  imText->setPlaceholderText(QStringLiteral("an instant message"));
+  state->setWordWrap(true);
 
   auto* roomBox = new QGroupBox(QStringLiteral("Rooms (topmost first)"), this);
   auto* roomColumn = new QVBoxLayout(roomBox);
@@ -77,46 +67,30 @@ ClientWindow::ClientWindow(Client& client, Desktop& windows)
   roomColumn->addWidget(raiseButton);
   roomColumn->addWidget(closeButton);
 
-  auto* speakRow = new QHBoxLayout;
-  speakRow->addWidget(new QLabel(QStringLiteral("Speak as"), this));
-  speakRow->addWidget(speaker);
-  speakRow->addWidget(line, 1);
-  speakRow->addWidget(sayButton);
+  auto* sayRow = new QHBoxLayout;
+  sayRow->addWidget(line, 1);
+  sayRow->addWidget(sayButton);
+  sayRow->addWidget(new QLabel(QStringLiteral("Keyword"), this));
+  sayRow->addWidget(keyword);
+  sayRow->addWidget(goButton);
 
-  auto* rollRow = new QHBoxLayout;
-  rollRow->addWidget(new QLabel(QStringLiteral("Roll as"), this));
-  rollRow->addWidget(roller);
-  rollRow->addWidget(dice);
-  rollRow->addWidget(new QLabel(QStringLiteral("dice of"), this));
-  rollRow->addWidget(sides);
-  rollRow->addWidget(new QLabel(QStringLiteral("sides"), this));
-  rollRow->addStretch(1);
-  rollRow->addWidget(rollButton);
-
+  auto* chatRow = new QHBoxLayout;
+  chatRow->addWidget(chat, 1);
+  chatRow->addWidget(people);
   auto* chatColumn = new QVBoxLayout;
-  chatColumn->addWidget(chat, 1);
-  chatColumn->addLayout(speakRow);
-  chatColumn->addLayout(rollRow);
+  chatColumn->addLayout(chatRow, 1);
+  chatColumn->addLayout(sayRow);
 
-  capacity->setRange(0, 99);
-  people->setRange(0, 99);
-  auto* placesBox = new QGroupBox(QStringLiteral("Places in the room named at the left"), this);
-  auto* placesForm = new QFormLayout(placesBox);
-  placesForm->addRow(QStringLiteral("Capacity"), capacity);
-  placesForm->addRow(QStringLiteral("People in it"), people);
-  placesForm->addRow(placesButton);
-
-  signedOn->setWordWrap(true);
-  delivered->setMaximumHeight(110);
+  received->setMaximumHeight(90);
   auto* imBox = new QGroupBox(QStringLiteral("Instant messages"), this);
   auto* imColumn = new QVBoxLayout(imBox);
-  auto* signRow = new QHBoxLayout;
-  signRow->addWidget(screenName, 1);
-  signRow->addWidget(signOnButton);
-  signRow->addWidget(signOffButton);
-  imColumn->addLayout(signRow);
-  imColumn->addWidget(signedOn);
-  imColumn->addWidget(delivered);
+  auto* writeRow = new QHBoxLayout;
+  writeRow->addWidget(new QLabel(QStringLiteral("To"), this));
+  writeRow->addWidget(imTo);
+  writeRow->addWidget(imText, 1);
+  writeRow->addWidget(imSendButton);
+  imColumn->addLayout(writeRow);
+  imColumn->addWidget(received);
 
   boxText->setWordWrap(true);
   boxText->setMinimumWidth(160);
@@ -128,16 +102,16 @@ ClientWindow::ClientWindow(Client& client, Desktop& windows)
   auto* top = new QHBoxLayout;
   top->addWidget(roomBox);
   top->addLayout(chatColumn, 1);
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(placesBox);
-  bottom->addWidget(imBox, 1);
-  bottom->addWidget(messageBox);
-  auto* whole = new QVBoxLayout(this);
-  whole->addLayout(top, 1);
-  whole->addLayout(bottom);
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(imBox, 1);
+  middle->addWidget(messageBox);
+  whole_ = new QVBoxLayout(this);
+  whole_->addWidget(state);
+  whole_->addLayout(top, 1);
+  whole_->addLayout(middle);
 
   connect(openButton, &QPushButton::clicked, this, [this] {
-    if (!roomName->text().trimmed().isEmpty()) client_.openRoom(toClient(roomName->text()));
+    if (!roomName->text().trimmed().isEmpty()) client_.goToRoom(toClient(roomName->text()));
   });
   connect(raiseButton, &QPushButton::clicked, this,
           [this] { client_.raise(client_.room(toClient(currentRoom()))); });
@@ -146,29 +120,32 @@ ClientWindow::ClientWindow(Client& client, Desktop& windows)
   connect(rooms, &QListWidget::currentRowChanged, this, [this] { scheduleRefresh(); });
   connect(sayButton, &QPushButton::clicked, this, &ClientWindow::say);
   connect(line, &QLineEdit::returnPressed, this, &ClientWindow::say);
-  connect(rollButton, &QPushButton::clicked, this, &ClientWindow::roll);
-  connect(roomName, &QLineEdit::textChanged, this, &ClientWindow::showPlaces);
-  connect(placesButton, &QPushButton::clicked, this, [this] {
-    client_.setRoomCapacity(toClient(roomName->text()), capacity->value());
-    client_.setRoomPeople(toClient(roomName->text()), people->value());
+  connect(goButton, &QPushButton::clicked, this, [this] {
+    client_.typeKeyword(toClient(keyword->text()));
+    keyword->clear();
   });
-  connect(signOnButton, &QPushButton::clicked, this, [this] {
-    if (!screenName->text().trimmed().isEmpty()) client_.signOn(toClient(screenName->text()));
-    refresh();
-  });
-  connect(signOffButton, &QPushButton::clicked, this, [this] {
-    client_.signOff(toClient(screenName->text()));
-    refresh();
+  connect(imSendButton, &QPushButton::clicked, this, [this] {
+    if (imTo->text().trimmed().isEmpty()) return;
+    client_.typeInstantMessage(toClient(imTo->text()), toClient(imText->text()));
+    imText->clear();
   });
   connect(boxButton, &QPushButton::clicked, this, [this] { client_.pressMessageBox(); });
 
   windows_.onChanged = [this] { scheduleRefresh(); };
-  showPlaces();
+  client_.onNews = [this] { scheduleRefresh(); };
   refresh();
 }
 
 ClientWindow::~ClientWindow() {
   windows_.onChanged = nullptr;
+  client_.onNews = nullptr;
+}
+
+void ClientWindow::setServiceControls(ServiceControls* controls) {
+  serviceControls_ = controls;
+  controls->setParent(this);
+  whole_->addWidget(controls);
+  controls->refresh();
 }
 
 QString ClientWindow::currentRoom() const {
@@ -180,6 +157,7 @@ QString ClientWindow::currentRoom() const {
 
 void ClientWindow::refresh() {
   refreshPending_ = false;
+  state->setText(fromClient(client_.serviceState()));
   const QString chosen = currentRoom();
   const auto names = client_.roomNames();
   rooms->blockSignals(true);
@@ -191,24 +169,24 @@ void ClientWindow::refresh() {
   if (rooms->currentRow() < 0 && rooms->count() > 0) rooms->setCurrentRow(0);
   rooms->blockSignals(false);
 
+  const std::string room = toClient(currentRoom());
   QString text;
-  for (const auto& entry : client_.transcript(toClient(currentRoom()))) {
+  for (const auto& entry : client_.transcript(room)) {
     text += fromClient(entry) + QLatin1Char('\n');
   }
   if (text != chat->toPlainText()) {
     chat->setPlainText(text);
     chat->verticalScrollBar()->setValue(chat->verticalScrollBar()->maximum());
   }
+  people->clear();
+  for (const auto& name : client_.people(room))
+    people->addItem(fromClient(name));
 
-  QStringList signedOnNames;
-  for (const auto& name : client_.signedOnNames())
-    signedOnNames << fromClient(name);
-  signedOn->setText(QStringLiteral("Signed on: ") + signedOnNames.join(QStringLiteral(", ")));
-  const auto& messages = client_.instantMessages();
-  for (auto i = static_cast<std::size_t>(delivered->count()); i < messages.size(); ++i) {
-    delivered->addItem(
-        QStringLiteral("To %1: %2").arg(fromClient(messages[i].to), fromClient(messages[i].text)));
-    delivered->scrollToBottom();
+  const auto& messages = client_.receivedMessages();
+  for (auto i = static_cast<std::size_t>(received->count()); i < messages.size(); ++i) {
+    received->addItem(QStringLiteral("From %1: %2")
+                          .arg(fromClient(messages[i].from), fromClient(messages[i].text)));
+    received->scrollToBottom();
   }
 
   const Hwnd box = client_.messageBox();
@@ -218,11 +196,7 @@ void ClientWindow::refresh() {
   }
   boxText->setText(shown);
   boxButton->setEnabled(box != 0);
-}
-
-void ClientWindow::showPlaces() {
-  capacity->setValue(client_.roomCapacity(toClient(roomName->text())));
-  people->setValue(client_.roomPeople(toClient(roomName->text())));
+  if (serviceControls_ != nullptr) serviceControls_->refresh();
 }
 
 void ClientWindow::closeEvent(QCloseEvent* event) {
@@ -238,15 +212,8 @@ void ClientWindow::scheduleRefresh() {
 
 void ClientWindow::say() {
   if (line->text().isEmpty() || currentRoom().isEmpty()) return;
-  client_.say(toClient(currentRoom()), toClient(speaker->text()), toClient(line->text()));
+  client_.typeLine(toClient(currentRoom()), toClient(line->text()));
   line->clear();
-}
-
-void ClientWindow::roll() {
-  if (currentRoom().isEmpty()) return;
-  const QString request =
-      QStringLiteral("//roll-dice%1-sides%2").arg(dice->value()).arg(sides->value());
-  client_.say(toClient(currentRoom()), toClient(roller->text()), toClient(request));
 }
 
 }  // namespace kestar::client

@@ -8,17 +8,25 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
-class QSpinBox;
+class QVBoxLayout;
 
 namespace kestar::client {
 
 class Client;
 class Desktop;
 
-// The simulated client's own window: a person plays the room from here. It shows the open rooms
-// (topmost first) and the chosen room's chat, lets anyone speak or roll in it, and opens, raises
-// and closes rooms. It sets how many places a room has and how many are taken, signs screen
-// names on and off, shows the instant messages delivered and the client's message box.
+// The controls a chat service shows of its own in the client's window, below the client's parts.
+class ServiceControls : public QWidget {
+ public:
+  using QWidget::QWidget;
+  // Shows the service's state now; called whenever the client's window refreshes.
+  virtual void refresh() = 0;
+};
+
+// The own client's window: a person uses the client from here. It shows the open rooms (topmost
+// first) and the chosen room's chat and people; the user says lines in it, goes to keywords, opens,
+// raises and closes rooms, writes instant messages and reads those that came in, and presses the
+// client's message box. The service's state shows in the window, its own controls below.
 class ClientWindow final : public QWidget {
  public:
   ClientWindow(Client& client, Desktop& windows);
@@ -27,32 +35,30 @@ class ClientWindow final : public QWidget {
   // Called when the person closes this window.
   std::function<void()> onClosed;
 
+  QLabel* const state;
   QListWidget* const rooms;
   QPlainTextEdit* const chat;
+  QListWidget* const people;
   QLineEdit* const roomName;
   QPushButton* const openButton;
   QPushButton* const raiseButton;
   QPushButton* const closeButton;
-  QLineEdit* const speaker;
+  // The user's own line, typed into the room's input box.
   QLineEdit* const line;
   QPushButton* const sayButton;
-  QLineEdit* const roller;
-  QSpinBox* const dice;
-  QSpinBox* const sides;
-  QPushButton* const rollButton;
-  // Places of the room named in roomName.
-  QSpinBox* const capacity;
-  QSpinBox* const people;
-  QPushButton* const placesButton;
-  // Instant messages.
-  QLineEdit* const screenName;
-  QPushButton* const signOnButton;
-  QPushButton* const signOffButton;
-  QLabel* const signedOn;
-  QListWidget* const delivered;
+  QLineEdit* const keyword;
+  QPushButton* const goButton;
+  // Instant messages: one to write, and those that came in.
+  QLineEdit* const imTo;
+  QLineEdit* const imText;
+  QPushButton* const imSendButton;
+  QListWidget* const received;
   // The client's message box on top, and its button.
   QLabel* const boxText;
   QPushButton* const boxButton;
+
+  // Puts the service's own controls into the window; it keeps them.
+  void setServiceControls(ServiceControls* controls);
 
   // The room the person is looking at ("" when none is open).
   QString currentRoom() const;
@@ -65,12 +71,16 @@ class ClientWindow final : public QWidget {
  private:
   void scheduleRefresh();
   void say();
-  void roll();
-  void showPlaces();
 
   Client& client_;
   Desktop& windows_;
+  QVBoxLayout* whole_ = nullptr;
+  ServiceControls* serviceControls_ = nullptr;
   bool refreshPending_ = false;
 };
+
+// Text between the client, which holds bytes in the 8-bit code page, and Qt.
+QString fromClient(const std::string& bytes);
+std::string toClient(const QString& text);
 
 }  // namespace kestar::client

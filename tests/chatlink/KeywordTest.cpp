@@ -44,7 +44,8 @@ TEST(SendIM, FillsTheReadyWindowClicksSendAndReturnsOnceItCloses) {
                            keywordTyped(rig.client.keywordBox(), "aol://9293:Bob") +
                                imFilledAndClicked(im.textBox, im.sendButton, message)));
   EXPECT_FALSE(rig.windows.exists(im.window));
-  EXPECT_EQ(rig.client.instantMessages(), (std::vector<client::InstantMessage>{{"Bob", message}}));
+  EXPECT_EQ(rig.service.instantMessages(),
+            (std::vector<client::DeliveredMessage>{{"Bob", message}}));
   EXPECT_LT(rig.host.steadySeconds(), 0.5);
 }
 
@@ -79,9 +80,9 @@ TEST(SendIM, AWindowWithEightIconsIsNotTakenAsReady) {
 
 TEST(SendIM, ARecipientNotSignedOnGetsTheBoxPressedAndTheWindowClosed) {
   SimRig rig;
-  rig.client.signOff("Bob");
+  rig.service.signOff("Bob");
   EXPECT_EQ(SendIM(rig.link, u"B O B", u"are you there"), ImOutcome::Refused);
-  rig.client.signOn("Bob");  // too late: the client has answered already
+  rig.service.signOn("Bob");  // too late: the client has answered already
   const client::ImWindow& im = rig.client.imWindows().at(0);
   const client::ShownBox& box = rig.client.messageBoxes().at(0);
   EXPECT_EQ(rig.windows.parent(box.box), 0u) << "the box is a top-level window";
@@ -92,7 +93,7 @@ TEST(SendIM, ARecipientNotSignedOnGetsTheBoxPressedAndTheWindowClosed) {
   rig.host.settle();
   EXPECT_FALSE(rig.windows.exists(box.box));
   EXPECT_FALSE(rig.windows.exists(im.window));
-  EXPECT_TRUE(rig.client.instantMessages().empty());
+  EXPECT_TRUE(rig.service.instantMessages().empty());
 }
 
 TEST(SendIM, GivesUpWithoutClientOrWhenTheClientDoesNotAnswerInTime) {

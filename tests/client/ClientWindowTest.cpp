@@ -9,14 +9,24 @@
 #include <QTest>
 
 #include "client/window/ClientWindow.h"
+#include "client/window/PracticeControls.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {
 namespace {
 
-TEST(ClientWindow, APersonOpensRoomsSpeaksAndRollsAsAnyone) {
-  SimRig rig;
-  client::ClientWindow window(rig.client, rig.windows);
+// The client's window with the practice service's controls in it.
+struct WindowRig : SimRig {
+  client::ClientWindow window{client, windows};
+  client::PracticeControls& practice = *new client::PracticeControls(service, window);
+  WindowRig() { window.setServiceControls(&practice); }
+};
+
+TEST(ClientWindow, APersonEntersRoomsSaysLinesAndPlaysEveryoneElse) {
+  WindowRig rig;
+  auto& window = rig.window;
+  auto& practice = rig.practice;
+  EXPECT_TRUE(window.state->text().contains("SparKing"));
   window.roomName->setText("Lobby");
   QTest::mouseClick(window.openButton, Qt::LeftButton);
   window.roomName->setText("Arena");
@@ -25,18 +35,27 @@ TEST(ClientWindow, APersonOpensRoomsSpeaksAndRollsAsAnyone) {
   ASSERT_EQ(window.rooms->count(), 2);
   EXPECT_EQ(window.rooms->item(0)->text(), "Arena");
   EXPECT_EQ(window.currentRoom(), "Arena");
+  ASSERT_EQ(window.people->count(), 1);
+  EXPECT_EQ(window.people->item(0)->text(), "SparKing");
 
-  window.speaker->setText("Ann");
-  window.line->setText("hello there");
+  // The user's own line goes through the room's input box and the service.
+  window.line->setText("evening all");
   QTest::mouseClick(window.sayButton, Qt::LeftButton);
-  EXPECT_EQ(rig.client.transcript("Arena"), std::vector<std::string>{"Ann:\thello there"});
+  rig.host.settle();
+  EXPECT_EQ(rig.client.transcript("Arena"), std::vector<std::string>{"SparKing:\tevening all"});
   EXPECT_TRUE(window.line->text().isEmpty());
 
-  rig.client.setNextRolls({57, 3, 99});
-  window.roller->setText("Cy");
-  window.dice->setValue(3);
-  window.sides->setValue(100);
-  QTest::mouseClick(window.rollButton, Qt::LeftButton);
+  practice.speaker->setText("Ann");
+  practice.speakLine->setText("hello there");
+  QTest::mouseClick(practice.speakButton, Qt::LeftButton);
+  EXPECT_EQ(rig.client.transcript("Arena").back(), "Ann:\thello there");
+  EXPECT_TRUE(practice.speakLine->text().isEmpty());
+
+  rig.service.setNextRolls({57, 3, 99});
+  practice.roller->setText("Cy");
+  practice.dice->setValue(3);
+  practice.sides->setValue(100);
+  QTest::mouseClick(practice.rollButton, Qt::LeftButton);
   rig.host.settle();
   window.refresh();
   EXPECT_EQ(rig.client.transcript("Arena").back(),
@@ -53,36 +72,42 @@ TEST(ClientWindow, APersonOpensRoomsSpeaksAndRollsAsAnyone) {
   EXPECT_EQ(window.rooms->count(), 1);
 }
 
-TEST(ClientWindow, APersonSetsPlacesSignsNamesOnAndOffAndPressesTheBox) {
-  SimRig rig;
-  client::ClientWindow window(rig.client, rig.windows);
+TEST(ClientWindow, APersonSetsPlacesSignsNamesOnAndOffSendsMessagesAndPressesTheBox) {
+  WindowRig rig;
+  auto& window = rig.window;
+  auto& practice = rig.practice;
   window.roomName->setText("Packed");
-  EXPECT_EQ(window.capacity->value(), 23);
-  window.capacity->setValue(5);
-  window.people->setValue(5);
-  QTest::mouseClick(window.placesButton, Qt::LeftButton);
-  EXPECT_EQ(rig.client.roomCapacity("Packed"), 5);
-  EXPECT_EQ(rig.client.roomPeople("Packed"), 5);
+  EXPECT_EQ(practice.capacity->value(), 23);
+  practice.capacity->setValue(5);
+  practice.people->setValue(5);
+  QTest::mouseClick(practice.placesButton, Qt::LeftButton);
+  EXPECT_EQ(rig.service.roomCapacity("Packed"), 5);
+  EXPECT_EQ(rig.service.roomPeople("Packed"), 5);
   window.roomName->setText("Lobby");
-  EXPECT_EQ(window.people->value(), 0);
+  EXPECT_EQ(practice.people->value(), 0);
   window.roomName->setText("Packed");
-  EXPECT_EQ(window.people->value(), 5);
+  EXPECT_EQ(practice.people->value(), 5);
 
-  window.screenName->setText("d an");
-  QTest::mouseClick(window.signOnButton, Qt::LeftButton);
-  EXPECT_TRUE(rig.client.signedOn("Dan"));
-  EXPECT_TRUE(window.signedOn->text().contains("d an"));
-  window.screenName->setText("BOB");
-  QTest::mouseClick(window.signOffButton, Qt::LeftButton);
-  EXPECT_FALSE(rig.client.signedOn("Bob"));
-  EXPECT_FALSE(window.signedOn->text().contains("Bob"));
+  practice.screenName->setText("d an");
+  QTest::mouseClick(practice.signOnButton, Qt::LeftButton);
+  EXPECT_TRUE(rig.service.signedOn("Dan"));
+  EXPECT_TRUE(practice.signedOn->text().contains("d an"));
+  practice.screenName->setText("BOB");
+  QTest::mouseClick(practice.signOffButton, Qt::LeftButton);
+  EXPECT_FALSE(rig.service.signedOn("Bob"));
+  EXPECT_FALSE(practice.signedOn->text().contains("Bob"));
 
   chatlink::SendIM(rig.link, u"Dan", u"hello Dan");
-  chatlink::SendKeyword(rig.link, u"aol://2719:61-2-Packed");
+  window.imTo->setText("Ann");
+  window.imText->setText("hi Ann");
+  QTest::mouseClick(window.imSendButton, Qt::LeftButton);
+  window.keyword->setText("aol://2719:61-2-Packed");
+  QTest::mouseClick(window.goButton, Qt::LeftButton);
   rig.host.settle();
   window.refresh();
-  ASSERT_EQ(window.delivered->count(), 1);
-  EXPECT_EQ(window.delivered->item(0)->text(), "To Dan: hello Dan");
+  ASSERT_EQ(practice.delivered->count(), 2);
+  EXPECT_EQ(practice.delivered->item(0)->text(), "To Dan: hello Dan");
+  EXPECT_EQ(practice.delivered->item(1)->text(), "To Ann: hi Ann");
   EXPECT_TRUE(window.boxText->text().contains("Packed"));
   ASSERT_TRUE(window.boxButton->isEnabled());
   QTest::mouseClick(window.boxButton, Qt::LeftButton);

@@ -7,18 +7,20 @@
 
 #include "chatlink/ChatLink.h"
 #include "client/Client.h"
+#include "client/practice/PracticeService.h"
 #include "tests/support/VirtualHost.h"
 
 namespace kestar::test {
 
-// The simulated desktop and client, a virtual-clock host running the client's pending work, and
-// the link through them.
+// The simulated desktop, the own client on it with the practice service behind it, a
+// virtual-clock host running the client's pending work, and the link through them.
 struct SimRig {
-  SimRig() : client(windows) {
+  SimRig() : client(windows, service) {
     host.addSource([this] { return windows.runPending(); });
   }
 
   client::Desktop windows;
+  client::PracticeService service;
   client::Client client;
   VirtualHost host;
   chatlink::Link link{windows, host};
