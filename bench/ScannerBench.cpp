@@ -1,4 +1,4 @@
-// Measures the chat scanner and Pause on the simulated client:
+// Measures the chat scanner and Pause on the own client:
 //  - the delay from a line appearing in the room to its ChatMsg (real event loop, real time);
 //  - the processor time the program uses during a 10-second Pause, idle and with a scan running;
 //  - the cost of one look at the transcript, with nothing new and with one new line, on a
@@ -27,7 +27,7 @@ using kestar::client::PracticeService;
 
 using kestar::bench::cpuSeconds;
 
-// The simulated client with a room open.
+// The own client with a room open.
 struct BenchRoom : kestar::bench::QueuedClient {
   BenchRoom() { client.openRoom("Bench"); }
 };

@@ -7,7 +7,7 @@
 #include "client/Desktop.h"
 
 // The messages the chat client's windows receive from the link's procedures, as tables built
-// from the windows' handles: the same tables check the simulated client and the real windows.
+// from the windows' handles: the same tables check the own client and the real windows.
 namespace kestar::test::tables {
 
 using chatlink::Hwnd;

@@ -1,7 +1,7 @@
 #pragma once
 
 // The messages SendKeyword, SendIM and DismissMessageBox send, built from the handles of the
-// windows they act on. Only the message record is used here, nothing of the simulated client, so
+// windows they act on. Only the message record is used here, nothing of the own client, so
 // that a stand-in of the client's real windows can be checked against the same tables.
 
 #include <string>
