@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "client/practice/PracticeService.h"
+#include "client/RollAnswer.h"
 
 int main(int argc, char** argv) {
   const long long lines = argc > 1 ? std::stoll(argv[1]) : 1000000;

@@ -12,12 +12,6 @@
 
 namespace kestar::client {
 
-// The answer of the chat service to a line, or nothing when the line asks nothing of it.
-// "//roll" rolls 2 six-sided dice; "//roll-diceN-sidesS" rolls N dice (1 to 15) of S sides
-// (2 to 999). Values come from next().
-std::string rollAnswer(const std::string& speaker, const std::string& line,
-                       const std::function<int(int sides)>& next);
-
 // An instant message the service delivered.
 struct DeliveredMessage {
   std::string to;

@@ -2,6 +2,7 @@
 
 #include "chatlink/ChatScanner.h"
 #include "client/Client.h"
+#include "client/RollAnswer.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {
@@ -12,7 +13,7 @@ std::string answerTo(const std::string& line) {
   return client::rollAnswer("Bob", line, [&](int sides) { return sides - next++; });
 }
 
-TEST(PracticeService, AnswersRollRequestsInItsOwnLineFormat) {
+TEST(RollAnswer, AnswersRollRequestsInItsOwnLineFormat) {
   EXPECT_EQ(answerTo("//roll"), "Bob rolled 2 6-sided dice:  6 5");
   EXPECT_EQ(answerTo("//roll-dice1-sides20"), "Bob rolled 1 20-sided die:  20");
   EXPECT_EQ(answerTo("//roll-dice4-sides100"), "Bob rolled 4 100-sided dice:  100 99 98 97");
