@@ -81,7 +81,7 @@ ClientWindow::ClientWindow(Client& client, Desktop& windows)
   chatColumn->addLayout(chatRow, 1);
   chatColumn->addLayout(sayRow);
 
-  received->setMaximumHeight(90);
+  received->setMaximumHeight(60);
   auto* imBox = new QGroupBox(QStringLiteral("Instant messages"), this);
   auto* imColumn = new QVBoxLayout(imBox);
   auto* writeRow = new QHBoxLayout;

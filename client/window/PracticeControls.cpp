@@ -68,7 +68,7 @@ PracticeControls::PracticeControls(PracticeService& service, ClientWindow& windo
   placesForm->addRow(placesButton);
 
   signedOn->setWordWrap(true);
-  delivered->setMaximumHeight(90);
+  delivered->setMaximumHeight(60);
   auto* signBox = new QGroupBox(QStringLiteral("Signed on, and messages delivered"), this);
   auto* signColumn = new QVBoxLayout(signBox);
   auto* signRow = new QHBoxLayout;

@@ -24,8 +24,9 @@ const std::string kSnag = "::snags the 69, hides it::";
 // answer.
 void roll(ProgramRig& rig, const std::string& who, std::vector<int> values, int sides = 100) {
   rig.service.setNextRolls(values);
-  rig.service.sayAs(rig.room, who,
-                 "//roll-dice" + std::to_string(values.size()) + "-sides" + std::to_string(sides));
+  rig.service.sayAs(
+      rig.room, who,
+      "//roll-dice" + std::to_string(values.size()) + "-sides" + std::to_string(sides));
   rig.host.advance(0.5);
 }
 

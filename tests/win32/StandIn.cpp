@@ -95,7 +95,7 @@ void StandIn::closeRoom(const std::string& name) {
 }
 
 client::Hwnd StandIn::openWindow(const std::string& caption, int richText, bool listBox, bool icon,
-                              bool label) {
+                                 bool label) {
   return handle(command("open-window " + protocol::hex(caption) + " " + std::to_string(richText) +
                         (listBox ? " 1" : " 0") + (icon ? " 1" : " 0") + (label ? " 1" : " 0"))
                     .at(0));
@@ -205,10 +205,11 @@ std::vector<client::Message> StandIn::takeMessages() {
   std::vector<client::Message> messages;
   for (const auto& line : command("take-messages")) {
     const auto w = protocol::words(line);
-    messages.push_back(client::Message{handle(w.at(0)), static_cast<client::Msg>(std::stoul(w.at(1))),
-                                    static_cast<client::WParam>(std::stoull(w.at(2))),
-                                    static_cast<client::LParam>(std::stoll(w.at(3))),
-                                    protocol::unhex(w.at(5)), w.at(4) == "1"});
+    messages.push_back(client::Message{handle(w.at(0)),
+                                       static_cast<client::Msg>(std::stoul(w.at(1))),
+                                       static_cast<client::WParam>(std::stoull(w.at(2))),
+                                       static_cast<client::LParam>(std::stoll(w.at(3))),
+                                       protocol::unhex(w.at(5)), w.at(4) == "1"});
   }
   return messages;
 }

@@ -24,7 +24,7 @@ class StandIn final {
   client::Hwnd openRoom(const std::string& name);
   void closeRoom(const std::string& name);
   client::Hwnd openWindow(const std::string& caption, int richText, bool listBox, bool icon,
-                       bool label);
+                          bool label);
   void raise(client::Hwnd window);
   std::vector<client::Hwnd> children(client::Hwnd window);
   void say(const std::string& room, const std::string& speaker, const std::string& text);
