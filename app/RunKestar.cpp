@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: kestar [--version] [--help] [Qt options]\n"
-    "Starts Kestar's launcher and, away from Windows, the simulated chat client beside it.\n"
+    "Starts Kestar's launcher and, away from Windows, its own chat client beside it.\n"
     "It needs a display. Qt's own options, such as -platform, are passed on to Qt.\n";
 
 }  // namespace
