@@ -1,6 +1,8 @@
 #include "tally/Tally.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <ostream>
 
 #include "chatlink/ChatScanner.h"
@@ -15,6 +17,46 @@ namespace {
 // The chat line's own filter turned it away: it is no roll line at all.
 bool isNoRoll(rolls::Skip skip) {
   return skip == rolls::Skip::NotTheService || skip == rolls::Skip::NoNumberAtTheEnd;
+}
+
+bool isAscii(std::string_view bytes) {
+  return std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+}
+
+// Whether a screen name, in the log's bytes, is the service's. ASCII bytes are the same
+// characters in every code page the system may have, so only a name with other bytes needs the
+// code page; the other lines of a log are passed over without converting them.
+bool isTheService(std::string_view screenName) {
+  const auto same = [](char byte, char16_t c) { return static_cast<char16_t>(byte) == c; };
+  if (std::equal(screenName.begin(), screenName.end(), rolls::kService.begin(),
+                 rolls::kService.end(), same)) {
+    return true;
+  }
+  return !isAscii(screenName) && chatlink::fromCodePage(screenName) == rolls::kService;
+}
+
+// Text from the log's bytes into text, which keeps its room from line to line.
+void readText(std::string_view bytes, Text& text) {
+  text.resize(bytes.size());
+  unsigned char seen = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    seen |= byte;
+    text[i] = byte;
+  }
+  if ((seen & 0x80) != 0) text = chatlink::fromCodePage(bytes);
+}
+
+// The same the other way: text to the bytes of the log's code page, appended to out.
+void appendBytes(TextView text, std::string& out) {
+  if (!std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+    out += chatlink::toCodePage(text);
+    return;
+  }
+  const std::size_t end = out.size();
+  out.resize(end + text.size());
+  std::transform(text.begin(), text.end(), out.begin() + static_cast<std::ptrdiff_t>(end),
+                 [](char16_t c) { return static_cast<char>(c); });
 }
 
 std::string initiativeText(const RollerTotals& row) {
@@ -54,47 +96,83 @@ Tally::Tally(const Formatting& formatting, std::ostream* listing)
 
 void Tally::addLine(std::string_view line, bool overlong) {
   ++counts_.read;
-  if (overlong || !chatlink::splitChatLine(line, screenName_, whatSaid_)) {
+  std::string_view screenName;
+  std::string_view whatSaid;
+  if (overlong || !chatlink::splitChatLine(line, screenName, whatSaid)) {
     ++counts_.notLogFormat;
     return;
   }
-  const Text screenName = chatlink::fromCodePage(screenName_);
-  const Text whatSaid = chatlink::fromCodePage(whatSaid_);
-  const rolls::RollOutcome outcome = rolls::countRoll(screenName, whatSaid, prefix_);
-  if (const auto initiative = rolls::initiativeRoll(screenName, whatSaid)) {
-    RollerTotals& row = roller(initiative->name);
-    if (!row.initiative) row.initiative = initiative->value;
+  // Only the service's lines are rolls or initiatives.
+  if (!isTheService(screenName)) return;
+  readText(whatSaid, whatSaidText_);
+  rolls::countRoll(rolls::kService, whatSaidText_, prefix_, outcome_);
+  const rolls::RollOutcome& outcome = outcome_;
+  std::optional<std::size_t> row;
+  if (outcome.roller) row = rowOf(outcome.roller->RollerName);
+  // The Init window cuts the same name before "rolled" as the counter: once that name has its
+  // first roll, the line needs no second look for one.
+  if (!row || !rollers_[*row].initiative) {
+    if (const auto initiative = rolls::initiativeRoll(rolls::kService, whatSaidText_)) {
+      RollerTotals& first = rollers_[rowOf(initiative->name)];
+      if (!first.initiative) first.initiative = initiative->value;
+    }
   }
   if (!outcome.counted()) {
     if (isNoRoll(*outcome.skipped)) return;
     ++counts_.skipped;
     if (listing_ != nullptr) {
-      *listing_ << counts_.read << "\tskipped (" << rolls::skipName(*outcome.skipped)
-                << "): " << whatSaid_ << '\n';
+      startListed();
+      listed_ += "skipped (";
+      listed_ += rolls::skipName(*outcome.skipped);
+      listed_ += "): ";
+      listed_ += whatSaid;
+      endListed();
     }
     return;
   }
   ++counts_.totalled;
-  RollerTotals& row = roller(outcome.roller->RollerName);
-  row.highest = row.rolls == 0 ? outcome.total : std::max(row.highest, outcome.total);
-  ++row.rolls;
-  row.sum += outcome.total;
+  RollerTotals& totals = rollers_[*row];
+  totals.highest = totals.rolls == 0 ? outcome.total : std::max(totals.highest, outcome.total);
+  ++totals.rolls;
+  totals.sum += outcome.total;
   for (const Text& snag : outcome.snagLines)
-    list(chatlink::toCodePage(snag));
-  list(chatlink::toCodePage(outcome.announcement));
+    list(snag);
+  list(outcome.announcement);
 }
 
-RollerTotals& Tally::roller(const Text& name) {
+std::size_t Tally::rowOf(const Text& name) {
   const auto [it, isNew] = rowOf_.try_emplace(name, rollers_.size());
   if (isNew) {
     rollers_.emplace_back();
     rollers_.back().name = name;
   }
-  return rollers_[it->second];
+  return it->second;
 }
 
-void Tally::list(std::string_view text) {
-  if (listing_ != nullptr) *listing_ << counts_.read << '\t' << text << '\n';
+void Tally::list(TextView text) {
+  if (listing_ == nullptr) return;
+  startListed();
+  appendBytes(text, listed_);
+  endListed();
+}
+
+// A listed line is gathered whole and written at once: a log lists hundreds of thousands.
+void Tally::startListed() {
+  char number[24];
+  const auto end = std::to_chars(std::begin(number), std::end(number), counts_.read).ptr;
+  listed_.assign(number, end);
+  listed_ += '\t';
+}
+
+void Tally::endListed() {
+  listed_ += '\n';
+  // Straight into the stream's buffer: the checks of a formatted write, once per line, cost
+  // more than the line.
+  const auto size = static_cast<std::streamsize>(listed_.size());
+  std::streambuf* buffer = listing_->rdbuf();
+  if (buffer == nullptr || buffer->sputn(listed_.data(), size) != size) {
+    listing_->setstate(std::ios::badbit);
+  }
 }
 
 void writeSummary(std::ostream& out, const std::vector<RollerTotals>& rollers) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chatlink/Types.h"
+#include "dice/rules/RollLine.h"
 
 namespace kestar::tally {
 
@@ -54,16 +55,20 @@ class Tally final {
   const LineCounts& counts() const { return counts_; }
 
  private:
-  RollerTotals& roller(const Text& name);
-  void list(std::string_view text);
+  // The row of a name, new at the end when the name has none yet.
+  std::size_t rowOf(const Text& name);
+  void list(TextView text);
+  void startListed();
+  void endListed();
 
   Text prefix_;
   std::ostream* listing_;
   std::vector<RollerTotals> rollers_;
   std::unordered_map<Text, std::size_t> rowOf_;
   LineCounts counts_;
-  std::string screenName_;
-  std::string whatSaid_;
+  Text whatSaidText_;
+  rolls::RollOutcome outcome_;
+  std::string listed_;
 };
 
 // The rollers as a table with a heading row, names to the left and numbers to the right.

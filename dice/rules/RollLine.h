@@ -58,6 +58,8 @@ struct RollOutcome {
 // The whole road of one chat line: the filter, roller and dice count, the die values, the scores,
 // the total and the lines to say, each with tagPrefix in front.
 RollOutcome countRoll(TextView screenName, TextView whatSaid, TextView tagPrefix);
+// The same into the outcome of an earlier line, whose room it reuses: for a whole log of lines.
+void countRoll(TextView screenName, TextView whatSaid, TextView tagPrefix, RollOutcome& outcome);
 
 // The filter: the service said it and its last three characters read as a number other than 0.
 bool isRollLine(TextView screenName, TextView whatSaid);
