@@ -67,23 +67,6 @@ std::string highestText(const RollerTotals& row) {
   return row.rolls > 0 ? std::to_string(row.highest) : std::string();
 }
 
-// A cell of text. A spreadsheet takes a cell that begins with one of "=+-@" for a formula, and
-// the names come from other people's lines, so such a cell is written as text.
-std::string csvField(std::string text) {
-  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
-    text.insert(0, 1, '\'');
-  }
-  const bool plain = text.find_first_of(",\"\r\n") == std::string::npos &&
-                     (text.empty() || (text.front() != ' ' && text.back() != ' '));
-  if (plain) return text;
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
-
 std::string counted(std::uint64_t n, std::string_view one, std::string_view many) {
   return std::to_string(n) + ' ' + std::string(n == 1 ? one : many);
 }
@@ -135,9 +118,22 @@ void Tally::addLine(std::string_view line, bool overlong) {
   totals.highest = totals.rolls == 0 ? outcome.total : std::max(totals.highest, outcome.total);
   ++totals.rolls;
   totals.sum += outcome.total;
+  if (countFaces_) {
+    const int sides = rolls::dieSides(whatSaidText_, *outcome.roller);
+    faces_.add(sides, outcome.values);
+    if (byRoller_) {
+      if (facesByRoller_.size() <= *row) facesByRoller_.resize(*row + 1);
+      facesByRoller_[*row].add(sides, outcome.values);
+    }
+  }
   for (const Text& snag : outcome.snagLines)
     list(snag);
   list(outcome.announcement);
+}
+
+void Tally::countFaces(bool byRoller) {
+  countFaces_ = true;
+  byRoller_ = byRoller;
 }
 
 std::size_t Tally::rowOf(const Text& name) {
@@ -175,26 +171,50 @@ void Tally::endListed() {
   }
 }
 
-void writeSummary(std::ostream& out, const std::vector<RollerTotals>& rollers) {
-  struct Row {
-    std::string cells[5];
-  };
-  std::vector<Row> rows = {{{"Roller", "Rolls", "Sum", "Highest", "Initiative"}}};
-  for (const RollerTotals& r : rollers) {
-    rows.push_back({{chatlink::toCodePage(r.name), std::to_string(r.rolls), std::to_string(r.sum),
-                     highestText(r), initiativeText(r)}});
+void writeTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows,
+                bool firstToTheLeft) {
+  std::vector<std::size_t> widths;
+  for (const std::vector<std::string>& row : rows) {
+    widths.resize(std::max(widths.size(), row.size()));
+    for (std::size_t c = 0; c < row.size(); ++c)
+      widths[c] = std::max(widths[c], row[c].size());
   }
-  std::size_t widths[5] = {};
-  for (const Row& row : rows) {
-    for (int c = 0; c < 5; ++c)
-      widths[c] = std::max(widths[c], row.cells[c].size());
-  }
-  for (const Row& row : rows) {
-    std::string line = row.cells[0] + std::string(widths[0] - row.cells[0].size(), ' ');
-    for (int c = 1; c < 5; ++c)
-      line += "  " + std::string(widths[c] - row.cells[c].size(), ' ') + row.cells[c];
+  for (const std::vector<std::string>& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      const std::string pad(widths[c] - row[c].size(), ' ');
+      if (c > 0) line += "  ";
+      line += c == 0 && firstToTheLeft ? row[c] + pad : pad + row[c];
+    }
     out << line << '\n';
   }
+}
+
+void writeSummary(std::ostream& out, const std::vector<RollerTotals>& rollers) {
+  std::vector<std::vector<std::string>> rows = {
+      {"Roller", "Rolls", "Sum", "Highest", "Initiative"}};
+  for (const RollerTotals& r : rollers) {
+    rows.push_back({chatlink::toCodePage(r.name), std::to_string(r.rolls), std::to_string(r.sum),
+                    highestText(r), initiativeText(r)});
+  }
+  writeTable(out, rows, true);
+}
+
+// A cell of text. A spreadsheet takes a cell that begins with one of "=+-@" for a formula, and
+// the names come from other people's lines, so such a cell is written as text.
+std::string csvField(std::string text) {
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+    text.insert(0, 1, '\'');
+  }
+  const bool plain = text.find_first_of(",\"\r\n") == std::string::npos &&
+                     (text.empty() || (text.front() != ' ' && text.back() != ' '));
+  if (plain) return text;
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
 }
 
 void writeCsv(std::ostream& out, const std::vector<RollerTotals>& rollers) {

@@ -103,6 +103,23 @@ int sides1(TextView diceCount) {
   return n == 1 || n == 2 || n == 3 || n == 4 ? static_cast<int>(n) : 0;
 }
 
+int dieSides(TextView line, const Roller& roller) {
+  constexpr TextView kSided = u"-sided";
+  // Nine digits at most: any more would be no die.
+  constexpr std::size_t kLongest = 9;
+  const std::size_t from =
+      static_cast<std::size_t>(roller.RolledPos) + kRolled.size() + 1 + roller.DiceCount.size() + 1;
+  const TextView field = characters(line, from, kLongest + kSided.size());
+  const std::size_t digits = field.find(kSided);
+  if (digits == 0 || digits == TextView::npos) return 0;
+  int sides = 0;
+  for (const char16_t c : field.substr(0, digits)) {
+    if (c < u'0' || c > u'9') return 0;
+    sides = sides * 10 + (c - u'0');
+  }
+  return sides;
+}
+
 namespace {
 
 // The die values of a line into values; false when the blanks between them are missing.

@@ -67,6 +67,10 @@ bool isRollLine(TextView screenName, TextView whatSaid);
 std::variant<Roller, Skip> change(TextView line);
 // The number of dice a dice count names, when it is 1 to 4; 0 for any other.
 int sides1(TextView diceCount);
+// The number of sides of the dice a line names right after its dice count and blank, as in
+// "rolled 2 100-sided dice": the digits before "-sided". The counter does not read it; the
+// tally's fairness test does. 0 when the line names none there.
+int dieSides(TextView line, const Roller& roller);
 // The die values of a line with that many dice, cut after its first colon from position 14 (20 for
 // four dice); nothing when the blanks between the values are missing.
 std::optional<std::vector<double>> OneDice(TextView line);
