@@ -104,12 +104,14 @@ void Tally::addLine(std::string_view line, bool overlong) {
     if (isNoRoll(*outcome.skipped)) return;
     ++counts_.skipped;
     if (listing_ != nullptr) {
+      listed_.clear();
       startListed();
       listed_ += "skipped (";
       listed_ += rolls::skipName(*outcome.skipped);
       listed_ += "): ";
       listed_ += whatSaid;
-      endListed();
+      listed_ += '\n';
+      writeListed();
     }
     return;
   }
@@ -126,9 +128,13 @@ void Tally::addLine(std::string_view line, bool overlong) {
       facesByRoller_[*row].add(sides, outcome.values);
     }
   }
-  for (const Text& snag : outcome.snagLines)
-    list(snag);
-  list(outcome.announcement);
+  if (listing_ != nullptr) {
+    listed_.clear();
+    for (const Text& snag : outcome.snagLines)
+      listLine(snag);
+    listLine(outcome.announcement);
+    writeListed();
+  }
 }
 
 void Tally::countFaces(bool byRoller) {
@@ -145,25 +151,22 @@ std::size_t Tally::rowOf(const Text& name) {
   return it->second;
 }
 
-void Tally::list(TextView text) {
-  if (listing_ == nullptr) return;
-  startListed();
-  appendBytes(text, listed_);
-  endListed();
-}
-
-// A listed line is gathered whole and written at once: a log lists hundreds of thousands.
+// The lines listed for one log line are gathered and written at once: a log lists hundreds of
+// thousands.
 void Tally::startListed() {
   char number[24];
-  const auto end = std::to_chars(std::begin(number), std::end(number), counts_.read).ptr;
-  listed_.assign(number, end);
+  listed_.append(number, std::to_chars(std::begin(number), std::end(number), counts_.read).ptr);
   listed_ += '\t';
 }
 
-void Tally::endListed() {
+void Tally::listLine(TextView text) {
+  startListed();
+  appendBytes(text, listed_);
   listed_ += '\n';
-  // Straight into the stream's buffer: the checks of a formatted write, once per line, cost
-  // more than the line.
+}
+
+void Tally::writeListed() {
+  // Straight into the stream's buffer: the checks of a formatted write cost more than the line.
   const auto size = static_cast<std::streamsize>(listed_.size());
   std::streambuf* buffer = listing_->rdbuf();
   if (buffer == nullptr || buffer->sputn(listed_.data(), size) != size) {

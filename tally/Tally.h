@@ -66,9 +66,10 @@ class Tally final {
  private:
   // The row of a name, new at the end when the name has none yet.
   std::size_t rowOf(const Text& name);
-  void list(TextView text);
+  // The listing: a line's number and tab, a line said, the gathered lines written.
   void startListed();
-  void endListed();
+  void listLine(TextView text);
+  void writeListed();
 
   Text prefix_;
   std::ostream* listing_;
