@@ -394,10 +394,13 @@ std::string diceLog(unsigned seed, const std::string& name, int sides, int dice,
   std::string log;
   for (int i = 0; i < dice; i += 2) {
     const bool two = i + 1 < dice;
-    log += "OnlineHost:\t" + name + " rolled " + (two ? "2 " : "1 ") + std::to_string(sides) +
-           (two ? "-sided dice:  " : "-sided die:  ") + std::to_string(roll());
-    if (two) log += " " + std::to_string(roll());
-    log += "\r\n";
+    for (const std::string& piece :
+         {std::string("OnlineHost:\t"), name, std::string(two ? " rolled 2 " : " rolled 1 "),
+          std::to_string(sides), std::string(two ? "-sided dice:  " : "-sided die:  "),
+          std::to_string(roll()), two ? ' ' + std::to_string(roll()) : std::string(),
+          std::string("\r\n")}) {
+      log += piece;
+    }
   }
   return log;
 }
