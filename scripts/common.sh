@@ -20,7 +20,7 @@ install_missing() {
     "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libboost-dev)
 # scripts/package: the Debian hardening flags and dpkg-shlibdeps (dpkg-dev), the binaries' type for
 # CPack (file), and the icon's PNG sizes (librsvg2-bin).
 PACKAGE_PACKAGES=(dpkg-dev file librsvg2-bin)
