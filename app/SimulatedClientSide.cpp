@@ -1,10 +1,9 @@
-#include <QGuiApplication>
-#include <QScreen>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
 
 #include "app/ClientSide.h"
-#include "shell/Form.h"
 #include "shell/Program.h"
 #include "simclient/SimClient.h"
 #include "simclient/window/SimClientWindow.h"
@@ -37,10 +36,14 @@ class SimulatedClientSide final : public ClientSide {
     window_->onClosed = [&program] { program.end(); };
     window_->move(40, 60);
     window_->show();
-    // The launcher appears to the right of the client.
-    if (shell::Form* launcher = program.form(shell::FormId::Startup)) {
-      launcher->move(window_->frameGeometry().right() + 20, 60);
-    }
+    // Kestar's windows open beside the room's chat and its Say and Roll rows, not over them.
+    program.keepClear = [this] {
+      const auto onScreen = [](const QWidget* widget) {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+      };
+      return window_->isVisible() ? onScreen(window_->chat).united(onScreen(window_->rollButton))
+                                  : QRect();
+    };
   }
 
  private:
