@@ -50,24 +50,24 @@ void Form::place(const Form* opener) {
   // Before its first showing the window's frame is unknown; it will be drawn as the opener's is.
   if (frame == size() && opener != nullptr)
     frame += opener->frameGeometry().size() - opener->size();
+  const QSize decoration = frame - size();
 
-  const QRect keepClear = program_.keepClear ? program_.keepClear() : QRect();
   const QVariant saved = QSettings().value(placeKey(id_));
-  QPoint at;
-  QScreen* screen = nullptr;
   if (saved.isValid()) {
-    at = saved.toPoint();
-    screen = screenOf(QRect(at, frame).center());
-  } else {
-    // The launcher opens beside the client's chat.
-    const QRect beside = opener != nullptr ? opener->frameGeometry() : keepClear;
-    if (beside.isEmpty()) return;
-    screen = screenOf(beside.center());
-    if (screen == nullptr) return;  // no screen at all
-    at = placeBeside(frame, beside, keepClear, screen->availableGeometry());
+    const QRect there(saved.toPoint(), frame);
+    if (QScreen* screen = screenOf(there.center()))
+      move(pulledOnScreen(there, screen->availableGeometry()).topLeft());
+    return;
   }
-  if (screen == nullptr) return;
-  move(pulledOnScreen(QRect(at, frame), screen->availableGeometry()).topLeft());
+  // The launcher opens beside the client's chat.
+  const QRect keepClear = program_.keepClear ? program_.keepClear() : QRect();
+  const QRect beside = opener != nullptr ? opener->frameGeometry() : keepClear;
+  QScreen* screen = screenOf(beside.center());
+  if (beside.isEmpty() || screen == nullptr) return;
+  const QRect place = placeBeside(frame, minimumSizeHint() + decoration, beside, keepClear,
+                                  screen->availableGeometry());
+  if (place.size() != frame) resize(place.size() - decoration);
+  move(place.topLeft());
 }
 
 void Form::hideEvent(QHideEvent* event) {

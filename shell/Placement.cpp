@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <tuple>
 
 namespace kestar::shell {
@@ -25,6 +26,28 @@ std::array<QPoint, 4> besides(const QRect& area, QSize frame, const QRect& opene
           QPoint(opener.left(), area.top() - kPlacementGap - frame.height())};
 }
 
+struct Place {
+  QRect frame;
+  // What it covers of the chat, then of the opener.
+  std::tuple<long long, long long> cost;
+};
+
+Place bestPlace(QSize frame, const QRect& opener, const QRect& keepClear, const QRect& screen) {
+  std::array<QPoint, 8> candidates{};
+  std::ranges::copy(besides(opener, frame, opener), candidates.begin());
+  // Where the places beside the opener all cover the chat, one beside the chat may not.
+  const QRect clear = keepClear.isEmpty() ? opener : keepClear;
+  std::ranges::copy(besides(clear, frame, opener), candidates.begin() + 4);
+
+  std::optional<Place> best;
+  for (const QPoint& at : candidates) {
+    const QRect place = pulledOnScreen(QRect(at, frame), screen);
+    const std::tuple cost{overlap(place, keepClear), overlap(place, opener)};
+    if (!best || cost < best->cost) best = Place{place, cost};
+  }
+  return *best;
+}
+
 }  // namespace
 
 QRect pulledOnScreen(QRect frame, const QRect& screen) {
@@ -33,24 +56,17 @@ QRect pulledOnScreen(QRect frame, const QRect& screen) {
   return frame;
 }
 
-QPoint placeBeside(QSize frame, const QRect& opener, const QRect& keepClear, const QRect& screen) {
-  std::array<QPoint, 8> candidates{};
-  std::ranges::copy(besides(opener, frame, opener), candidates.begin());
-  // Where the places beside the opener all cover the chat, one beside the chat may not.
-  const QRect clear = keepClear.isEmpty() ? opener : keepClear;
-  std::ranges::copy(besides(clear, frame, opener), candidates.begin() + 4);
-
-  QRect best;
-  std::tuple<long long, long long> bestCost{-1, -1};
-  for (const QPoint& at : candidates) {
-    const QRect place = pulledOnScreen(QRect(at, frame), screen);
-    const std::tuple cost{overlap(place, keepClear), overlap(place, opener)};
-    if (std::get<0>(bestCost) < 0 || cost < bestCost) {
-      best = place;
-      bestCost = cost;
-    }
+QRect placeBeside(QSize preferred, QSize smallest, const QRect& opener, const QRect& keepClear,
+                  const QRect& screen) {
+  smallest = smallest.boundedTo(preferred);
+  std::optional<Place> first;
+  for (const double share : {1.0, 0.75, 0.5, 0.25, 0.0}) {
+    const QSize frame = smallest + (preferred - smallest) * share;
+    const Place place = bestPlace(frame, opener, keepClear, screen);
+    if (std::get<0>(place.cost) == 0) return place.frame;
+    if (!first) first = place;
   }
-  return best.topLeft();
+  return first->frame;
 }
 
 }  // namespace kestar::shell

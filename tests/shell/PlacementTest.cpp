@@ -22,31 +22,61 @@ TEST(Placement, BesideTheOpenerOnTheScreenAndClearOfTheChatWhereThereIsRoom) {
   const QRect launcher(700, 60, 240, 140);
   struct Case {
     const char* what;
-    QSize frame;
+    QSize preferred;
+    QSize smallest;
     QRect opener;
     QRect keepClear;
     QRect screen;
-    QPoint expected;
+    QRect expected;
   };
   const Case cases[] = {
-      {"right of the opener", {500, 300}, launcher, chat, wide, {948, 60}},
+      {"right of the opener", {500, 300}, {400, 200}, launcher, chat, wide, {948, 60, 500, 300}},
       {"left of an opener at the right edge",
+       {400, 300},
        {400, 300},
        {1400, 60, 190, 140},
        chat,
        wide,
-       {992, 60}},
+       {992, 60, 400, 300}},
       {"under the chat when both sides of the opener cover it",
+       {620, 330},
        {620, 330},
        launcher,
        chat,
        small,
-       {404, 428}},
-      {"larger than the screen: its top left corner", {1200, 900}, launcher, chat, small, {0, 0}},
-      {"no chat to keep clear of", {300, 200}, {100, 100, 200, 100}, {}, wide, {308, 100}},
+       {404, 428, 620, 330}},
+      {"smaller, to fit under the chat",
+       {342, 535},
+       {342, 300},
+       {730, 111, 192, 120},
+       {250, 70, 470, 290},
+       small,
+       {682, 368, 342, 359}},
+      {"no room even at its smallest: as large as it likes, covering the least",
+       {620, 500},
+       {620, 450},
+       launcher,
+       chat,
+       small,
+       {404, 268, 620, 500}},
+      {"larger than the screen: its top left corner",
+       {1200, 900},
+       {1200, 900},
+       launcher,
+       chat,
+       small,
+       {0, 0, 1200, 900}},
+      {"no chat to keep clear of",
+       {300, 200},
+       {300, 200},
+       {100, 100, 200, 100},
+       {},
+       wide,
+       {308, 100, 300, 200}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(placeBeside(c.frame, c.opener, c.keepClear, c.screen), c.expected) << c.what;
+    EXPECT_EQ(placeBeside(c.preferred, c.smallest, c.opener, c.keepClear, c.screen), c.expected)
+        << c.what;
   }
 
   EXPECT_EQ(pulledOnScreen({1500, 900, 300, 200}, wide), QRect(1300, 800, 300, 200));
