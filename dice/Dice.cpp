@@ -164,7 +164,7 @@ void Dice::Command6_Click() {
     if (value == rolls::kSnagValue) chatlink::SendChat(link(), rolls::snagLine(TagPrefix));
     Text7->setText(toQString(rolls::numberText(total + *score)));
     Text6->clear();
-    Status->clear();
+    if (!Status->busy()) Status->clear();
   }
   Text6->setFocus();
 }

@@ -48,11 +48,6 @@ void addCell(QListWidget& list, const QString& text) {
   setCell(*cell, text);
 }
 
-int selectedRow(const QListWidget& list) {
-  const QList<QListWidgetItem*> selected = list.selectedItems();
-  return selected.isEmpty() ? -1 : list.row(selected.front());
-}
-
 // The class column is as wide as the boxes of new values, so Text1 stands right under it.
 constexpr int kNarrow = 60;
 
@@ -73,6 +68,11 @@ std::vector<Text> items(const QListWidget& list) {
 QListWidgetItem* selectedItem(const QListWidget& list) {
   const QList<QListWidgetItem*> selected = list.selectedItems();
   return selected.isEmpty() ? nullptr : selected.front();
+}
+
+int selectedRow(const QListWidget& list) {
+  const QListWidgetItem* item = selectedItem(list);
+  return item == nullptr ? -1 : list.row(item);
 }
 
 // Puts the number typed in a box over the selected item of a list. Nothing is selected, or a
