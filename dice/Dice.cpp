@@ -15,6 +15,12 @@
 #include "shell/Program.h"
 
 namespace kestar::dice {
+namespace {
+
+const QString kValueTip =
+    QStringLiteral("A die value: Calculate, or Enter, adds its score to the total below");
+
+}  // namespace
 
 using shell::describe;
 using shell::makeButton;
@@ -77,8 +83,7 @@ Dice::Dice(shell::Program& program)
   describe(Text3, QStringLiteral("Total"), QStringLiteral("The total of the last counted roll"));
   describe(Text4, QStringLiteral("Text to scroll"),
            QStringLiteral("Scroll posts this text into the room, a line at a time"));
-  describe(Text6, QStringLiteral("Die value"),
-           QStringLiteral("A die value: Calculate, or Enter, adds its score to the total below"));
+  describe(Text6, QStringLiteral("Die value"), kValueTip);
   describe(Text7, QStringLiteral("Running total"),
            QStringLiteral("The running total of the scores calculated"));
 
@@ -155,30 +160,35 @@ void Dice::Command6_Click() {
   // A value whose score does not fit, or a total beyond any number, adds nothing: both boxes stay
   // as they are for the user to mend.
   if (!score) {
-    refuseValue(QStringLiteral("%1 cannot be added: its score would be over 32767.")
-                    .arg(Text6->text().trimmed()));
+    sayCalculator(QStringLiteral("%1 cannot be added: its score would be over 32767.")
+                      .arg(Text6->text().trimmed()));
   } else if (!std::isfinite(total + *score)) {
-    refuseValue(
+    sayCalculator(
         QStringLiteral("The total would go beyond any number: Clear it, or make it smaller."));
   } else {
     if (value == rolls::kSnagValue) chatlink::SendChat(link(), rolls::snagLine(TagPrefix));
     Text7->setText(toQString(rolls::numberText(total + *score)));
     Text6->clear();
-    if (!Status->busy()) Status->clear();
+    sayCalculator({});
   }
   Text6->setFocus();
 }
 
-void Dice::refuseValue(const QString& why) {
-  Status->say(why);
-  QToolTip::showText(Text6->mapToGlobal(QPoint(0, Text6->height())), why, Text6);
+void Dice::sayCalculator(const QString& why) {
+  Text6->setToolTip(why.isEmpty() ? kValueTip : why);
+  if (!why.isEmpty()) {
+    Status->say(why);
+    QToolTip::showText(Text6->mapToGlobal(QPoint(0, Text6->height())), why, Text6);
+  } else if (!Status->busy()) {
+    Status->clear();  // a scroll's progress stands
+  }
 }
 
 void Dice::Command8_Click() {
   Text7->clear();
   Text6->clear();
   Text6->setFocus();
-  if (!Status->busy()) Status->clear();
+  sayCalculator({});
 }
 
 void Dice::Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said) {

@@ -56,8 +56,9 @@ class Dice final : public shell::Form {
   void Command9_Click();
   void Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said);
   void applyTagPrefix();
-  // Tells what the calculator could not take, over its box and on the status line.
-  void refuseValue(const QString& why);
+  // Tells why the calculator could not take a value, over its box and on the status line; an
+  // empty why takes that back.
+  void sayCalculator(const QString& why);
   // Whose roll the total is, and whether the roller and dice shown above it are that roll's.
   void describeTotal(const Text& shownRoller, const Text& shownDice);
 

@@ -256,6 +256,7 @@ TEST(Dice, EnterCalculatesAndAValueTheCalculatorCannotTakeIsSaid) {
   EXPECT_EQ(counter.Text7->text(), "28");
   EXPECT_TRUE(counter.Status->text().startsWith("99999 cannot be added"))
       << counter.Status->text().toStdString();
+  EXPECT_EQ(counter.Text6->toolTip(), counter.Status->text());
 
   counter.Text6->setText("20");
   counter.Text7->setText("1e999");
@@ -264,6 +265,7 @@ TEST(Dice, EnterCalculatesAndAValueTheCalculatorCannotTakeIsSaid) {
       << counter.Status->text().toStdString();
   click(counter.Command8);
   EXPECT_TRUE(counter.Status->text().isEmpty()) << "Clear mends both boxes";
+  EXPECT_FALSE(counter.Text6->toolTip().contains("cannot"));
 }
 
 TEST(Dice, TheTotalsToolTipSaysWhoseRollItIsBesideARollNotCounted) {
