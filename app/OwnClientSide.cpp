@@ -1,5 +1,6 @@
-#include <QGuiApplication>
-#include <QScreen>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
 
@@ -8,7 +9,6 @@
 #include "client/practice/PracticeService.h"
 #include "client/window/ClientWindow.h"
 #include "client/window/PracticeControls.h"
-#include "shell/Form.h"
 #include "shell/Program.h"
 
 namespace kestar::app {
@@ -40,10 +40,17 @@ class OwnClientSide final : public ClientSide {
     window_->onClosed = [&program] { program.end(); };
     window_->move(40, 60);
     window_->show();
-    // The launcher appears to the right of the client.
-    if (shell::Form* launcher = program.form(shell::FormId::Startup)) {
-      launcher->move(window_->frameGeometry().right() + 20, 60);
-    }
+    // Kestar's windows open beside the room's chat, its people and the row the user says lines
+    // in, not over them.
+    program.keepClear = [this] {
+      const auto onScreen = [](const QWidget* widget) {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+      };
+      if (!window_->isVisible()) return QRect();
+      return onScreen(window_->chat)
+          .united(onScreen(window_->people))
+          .united(onScreen(window_->goButton));
+    };
   }
 
  private:

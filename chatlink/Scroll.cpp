@@ -91,12 +91,13 @@ Text ReplaceText(TextView text, TextView find, TextView replaceWith) {
   return result;
 }
 
-void ScrollText(const Link& link, Text text, const Text& prefix) {
+void ScrollText(const Link& link, Text text, const Text& prefix, const ScrollProgress& progress) {
   if (FindChatRoom(link) == 0) return;
   if (text.empty()) return;
   const int count = LineCount(text);
   int k = 1;
   for (int i = 1; i <= count && !link.host.ended(); ++i) {
+    if (progress) progress(i, count);
     Text line = GetLine(text, i);
     if (line.size() >= kMinLineLength) {
       if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);

@@ -89,6 +89,17 @@ Room::Room(shell::Program& program)
   Text5->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Text5->setTabChangesFocus(true);
   Text5->setMinimumHeight(90);
+  shell::describe(Combo1, QStringLiteral("Location"), QStringLiteral("Where the room is listed"));
+  shell::describe(Combo2, QStringLiteral("Category"),
+                  QStringLiteral("The room's category (not used for a private room)"));
+  shell::describe(Text1, QStringLiteral("Chat room name"),
+                  QStringLiteral("The name of the room to get into, up to 21 characters"));
+  shell::describe(Text3, Label2->text(),
+                  QStringLiteral("How many attempts came before the current one"));
+  shell::describe(Text4, QStringLiteral("Screen name"),
+                  QStringLiteral("Who gets the instant message, up to 10 characters"));
+  shell::describe(Text5, QStringLiteral("Message"),
+                  QStringLiteral("The instant message, up to 300 characters"));
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Combo1, 0, 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <array>
 #include <functional>
@@ -35,8 +36,9 @@ class Program {
     return static_cast<W&>(*form(W::Id));
   }
 
-  // Shows a window (loading it on its first showing), not modal.
-  void show(FormId id);
+  // Shows a window (loading it on its first showing), not modal; opener is the window that
+  // opens it, if any.
+  void show(FormId id, const Form* opener = nullptr);
   void hide(FormId id);
 
   // Shows the launcher.
@@ -49,6 +51,10 @@ class Program {
   // A modal message to the user with an OK button only: a title and a text. Tests replace it to
   // see what the user was told.
   std::function<void(const QString& title, const QString& text)> messageBox;
+
+  // Where on the screen the client shows its chat, which windows leave clear where there is room;
+  // unset when the client shows nothing of its own.
+  std::function<QRect()> keepClear;
 
  protected:
   virtual std::unique_ptr<Form> makeForm(FormId id) = 0;

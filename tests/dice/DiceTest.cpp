@@ -239,6 +239,73 @@ TEST(Dice, CalculatorAddsTheScoresOfTypedValues) {
   EXPECT_EQ(rig.typedBySendChat(), Lines{kSnag});
 }
 
+TEST(Dice, EnterCalculatesAndAValueTheCalculatorCannotTakeIsSaid) {
+  ProgramRig rig;
+  click(rig.window<shell::Startup>().Command1);
+  Dice& counter = rig.window<Dice>();
+  counter.Text6->setText("20");
+  QTest::keyClick(counter.Text6, Qt::Key_Return);
+  EXPECT_EQ(counter.Text7->text(), "2");
+  counter.Text6->setText("100");
+  QTest::keyClick(counter.Text7, Qt::Key_Enter);
+  EXPECT_EQ(counter.Text7->text(), "28");
+  EXPECT_TRUE(counter.Status->text().isEmpty());
+
+  counter.Text6->setText("99999");
+  QTest::keyClick(counter.Text6, Qt::Key_Return);
+  EXPECT_EQ(counter.Text6->text(), "99999");
+  EXPECT_EQ(counter.Text7->text(), "28");
+  EXPECT_TRUE(counter.Status->text().startsWith("99999 cannot be added"))
+      << counter.Status->text().toStdString();
+  EXPECT_EQ(counter.Text6->toolTip(), counter.Status->text());
+
+  counter.Text6->setText("20");
+  counter.Text7->setText("1e999");
+  click(counter.Command6);
+  EXPECT_TRUE(counter.Status->text().startsWith("The total would go beyond any number"))
+      << counter.Status->text().toStdString();
+  click(counter.Command8);
+  EXPECT_TRUE(counter.Status->text().isEmpty()) << "Clear mends both boxes";
+  EXPECT_FALSE(counter.Text6->toolTip().contains("cannot"));
+}
+
+TEST(Dice, TheTotalsToolTipSaysWhoseRollItIsBesideARollNotCounted) {
+  ProgramRig rig;
+  Dice& counter = startCounting(rig);
+  const QColor normal = counter.Text3->palette().color(QPalette::Text);
+  serviceSays(rig, "Bob rolled 2 100-sided dice:  100 91");
+  EXPECT_EQ(counter.Text3->toolTip(), "The total of the roll by Bob (2 dice)");
+  serviceSays(rig, "Zed rolled 5 6-sided dice:  1 2 3 4 5");
+  EXPECT_EQ(counter.Text3->text(), "43");
+  EXPECT_EQ(counter.Text3->toolTip(),
+            "The total of the roll by Bob (2 dice); the roll by Zed (5 dice) shown above was not "
+            "counted");
+  EXPECT_NE(counter.Text3->palette().color(QPalette::Text), normal) << "the old total is greyed";
+  serviceSays(rig, "Zed rolled 1 100-sided die:  50");
+  EXPECT_EQ(counter.Text3->toolTip(), "The total of the roll by Zed (1 dice)");
+  EXPECT_EQ(counter.Text3->palette().color(QPalette::Text), normal);
+}
+
+TEST(Dice, ScrollShowsWhichLineIsGoingOutWithoutDisablingAnything) {
+  ProgramRig rig;
+  click(rig.window<shell::Startup>().Command1);
+  Dice& counter = rig.window<Dice>();
+  shell::setBoxText(*counter.Text4, u"first line\r\nsecond line\r\nthird line");
+  chatlink::Timer during(rig.host, 1500);
+  QString shown;
+  during.onTimer = [&] {
+    shown = counter.Status->text();
+    EXPECT_EQ(counter.cursor().shape(), Qt::BusyCursor);
+    EXPECT_TRUE(counter.Command4->isEnabled());
+    during.setEnabled(false);
+  };
+  during.setEnabled(true);
+  click(counter.Command4);
+  EXPECT_EQ(shown, "Scrolling line 2 of 3");
+  EXPECT_TRUE(counter.Status->text().isEmpty());
+  EXPECT_EQ(counter.cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST(Dice, ScrollSendsTheTextWithThePrefixOfEachLineAndRollsFallBetween) {
   ProgramRig rig;
   Dice& counter = startCounting(rig);
