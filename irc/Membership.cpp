@@ -19,11 +19,6 @@ std::vector<std::string_view> words(std::string_view text, char separator = ' ')
   return result;
 }
 
-std::string_view nickOf(const Message& message) {
-  const std::string_view source = message.source;
-  return source.substr(0, std::min(source.find_first_of("!@"), source.size()));
-}
-
 }  // namespace
 
 void ISupport::apply(const Message& isupport) {
@@ -124,6 +119,14 @@ std::vector<std::string> Membership::names(std::string_view channel) const {
   return result;
 }
 
+std::vector<std::string> Membership::channelsWith(std::string_view nick) const {
+  std::vector<std::string> result;
+  const std::string folded = support_.fold(nick);
+  for (const auto& [key, channel] : channels_)
+    if (channel.members.count(folded) != 0) result.push_back(channel.name);
+  return result;
+}
+
 void Membership::addNames(std::string_view channel, std::string_view names) {
   Channel* found = find(channel);
   if (found == nullptr) return;
@@ -196,7 +199,7 @@ void Membership::refold() {
 
 void Membership::apply(const Message& message) {
   const std::string& command = message.command;
-  const std::string_view nick = nickOf(message);
+  const std::string_view nick = sourceNick(message);
   if (command == "001") {
     if (!message.param(0).empty()) self_ = message.param(0);
   } else if (command == "005") {

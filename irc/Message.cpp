@@ -101,6 +101,11 @@ Source parseSource(std::string_view source) {
   return result;
 }
 
+std::string_view sourceNick(const Message& message) {
+  const std::string_view source = message.source;
+  return source.substr(0, std::min(source.find_first_of("!@"), source.size()));
+}
+
 std::optional<Message> parseMessage(std::string_view line) {
   Message message;
   std::string_view rest = line;

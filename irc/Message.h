@@ -32,6 +32,8 @@ struct Source {
   std::string host;
 };
 Source parseSource(std::string_view source);
+// The nick of the message's source (the whole source when it names a server).
+std::string_view sourceNick(const Message& message);
 
 // Reads one line without its line end. Lines without a valid command give nothing; any other
 // bytes are taken as they are, for the line comes from strangers.

@@ -12,7 +12,7 @@ std::vector<std::string> SendQueue::take(Millis now) {
   std::vector<std::string> ready = std::move(urgent_);
   urgent_.clear();
   const Millis slack = pace_.interval * (pace_.burst - 1);
-  while (!lines_.empty() && due_ - now <= slack) {
+  while (!held_ && !lines_.empty() && due_ - now <= slack) {
     ready.push_back(std::move(lines_.front()));
     lines_.pop_front();
     due_ = std::max(due_, now) + pace_.interval;
@@ -22,7 +22,7 @@ std::vector<std::string> SendQueue::take(Millis now) {
 
 std::optional<Millis> SendQueue::due(Millis now) const {
   if (!urgent_.empty()) return now;
-  if (lines_.empty()) return std::nullopt;
+  if (held_ || lines_.empty()) return std::nullopt;
   return std::max(now, due_ - pace_.interval * (pace_.burst - 1));
 }
 

@@ -31,6 +31,9 @@ class SendQueue final {
   void pushFront(const std::vector<std::string>& lines);
   void pushUrgent(std::string line) { urgent_.push_back(std::move(line)); }
 
+  // While held (the connection is not ready for them) only urgent lines go.
+  void hold(bool held) { held_ = held; }
+
   // The lines that may go at now, in order.
   std::vector<std::string> take(Millis now);
   // When the next line may go; nothing when none waits.
@@ -44,6 +47,7 @@ class SendQueue final {
   std::deque<std::string> lines_;
   std::vector<std::string> urgent_;
   Millis due_{0};  // when the line after the last sent is due without a burst
+  bool held_ = false;
 };
 
 // The waits before each new attempt after the connection was lost: 1 s, doubling, at most 60 s.

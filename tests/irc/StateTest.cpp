@@ -102,6 +102,11 @@ TEST(IrcPacing, SendsABurstThenOneLinePerSecondInOrder) {
   EXPECT_EQ(queue.due(Millis(999)), Millis(999));
   EXPECT_EQ(queue.take(Millis(999)), std::vector<std::string>{"PONG :x"});
   EXPECT_EQ(queue.take(Millis(1000)), std::vector<std::string>{"L5"});
+  queue.hold(true);
+  queue.pushUrgent("PONG :y");
+  EXPECT_EQ(queue.take(Millis(2000)), std::vector<std::string>{"PONG :y"});
+  EXPECT_EQ(queue.due(Millis(2000)), std::nullopt);
+  queue.hold(false);
   queue.pushFront({"JOIN #a", "JOIN #b"});
   EXPECT_EQ(queue.take(Millis(2500)), std::vector<std::string>{"JOIN #a"});
   EXPECT_EQ(queue.take(Millis(3000)), std::vector<std::string>{"JOIN #b"});
