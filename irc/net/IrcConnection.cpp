@@ -156,10 +156,23 @@ void IrcConnection::join(const QString& channel, const QString& key) {
   const auto known = std::find_if(channels_.begin(), channels_.end(), [&](const auto& entry) {
     return members_.sameName(entry.first, name);
   });
+  if (!ready_) {  // the rejoin on readiness sends it
+    if (known == channels_.end()) channels_.emplace_back(name, wire(key));
+    return;
+  }
+  if (!joinPacer_.allow(members_.support().fold(name), now())) {
+    // Knocking faster than the network takes JOINs: the channel's last answer stands, given
+    // on a later round of events as the server's would be.
+    const auto refusal = refusals_.find(members_.support().fold(name));
+    if (refusal != refusals_.end()) {
+      const auto [code, text] = refusal->second;
+      QTimer::singleShot(0, this,
+                         [this, channel, code, text] { emit joinRefused(channel, code, text); });
+    }
+    return;
+  }
   if (known == channels_.end()) channels_.emplace_back(name, wire(key));
-  // Before the connection is ready the rejoin on readiness sends it.
-  if (ready_)
-    send(key.isEmpty() ? makeMessage("JOIN", {name}) : makeMessage("JOIN", {name, wire(key)}));
+  send(key.isEmpty() ? makeMessage("JOIN", {name}) : makeMessage("JOIN", {name, wire(key)}));
 }
 
 void IrcConnection::part(const QString& channel) {
@@ -383,6 +396,7 @@ bool IrcConnection::handleRefusal(const Message& message) {
     const std::string name(message.param(1));
     std::erase_if(channels_,
                   [&](const auto& entry) { return members_.sameName(entry.first, name); });
+    refusals_[members_.support().fold(name)] = {code, text};
     emit joinRefused(about, code, text);
     return true;
   }
@@ -412,7 +426,10 @@ void IrcConnection::handleChannelEvent(const Message& message) {
   const QString from = plain(sourceNick(message));
   const QString channel = plain(message.param(0));
   if (command == "JOIN") {
-    if (members_.isSelf(sourceNick(message))) mask_ = message.source;
+    if (members_.isSelf(sourceNick(message))) {
+      mask_ = message.source;
+      refusals_.erase(members_.support().fold(message.param(0)));
+    }
     emit joined(channel, from);
     emit namesChanged(channel);
   } else if (command == "PART") {

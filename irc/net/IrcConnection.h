@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,8 @@ class IrcConnection final : public QObject {
   void close(const QString& reason = {});
 
   // Joins now or, while disconnected, on the next connection; every new connection rejoins.
+  // JOINs of one channel are paced (JoinPacer): a knock beyond the pace sends nothing and
+  // gets the channel's last refusal again.
   void join(const QString& channel, const QString& key = {});
   void part(const QString& channel);
   // PRIVMSG, in as many lines as the text needs.
@@ -125,6 +128,8 @@ class IrcConnection final : public QObject {
   Membership members_;
   SendQueue queue_;
   Backoff backoff_;
+  JoinPacer joinPacer_;
+  std::map<std::string, std::pair<int, QString>> refusals_;    // a channel's last refusal
   std::vector<std::pair<std::string, std::string>> channels_;  // remembered, with keys
   std::string capsOffered_;
   std::string mask_;

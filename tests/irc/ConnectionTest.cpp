@@ -80,6 +80,12 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   EXPECT_EQ(
       awaited(refusedJoins),
       (QList<QVariant>{"#full", 471, "Cannot join channel (+l) -- Channel is full, try later"}));
+  // Knocking again: the second JOIN goes out; the third, too soon for the network, is answered
+  // with the same refusal.
+  alice.join(QStringLiteral("#full"));
+  alice.join(QStringLiteral("#full"));
+  for (int knock = 2; knock <= 3; ++knock)
+    EXPECT_EQ(awaited(refusedJoins, 8000).value(1), 471) << knock;
   alice.say(QStringLiteral("nobody"), QStringLiteral("are you there?"));
   EXPECT_EQ(awaited(refusedSends, 8000),
             (QList<QVariant>{"nobody", 401, "No such nick or channel name"}));
