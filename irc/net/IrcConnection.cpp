@@ -1,6 +1,7 @@
 #include "irc/net/IrcConnection.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
@@ -13,6 +14,7 @@ namespace kestar::irc {
 namespace {
 
 constexpr int kSaslPiece = 400;
+constexpr int kNickAttempts = 12;
 constexpr Millis kSettled{60000};  // a connection that lasted this long starts the waits anew
 
 QString decoded(std::string_view bytes) {
@@ -184,14 +186,18 @@ void IrcConnection::part(const QString& channel) {
 void IrcConnection::say(const QString& target, const QString& text) {
   const std::string to = wire(target);
   const std::size_t budget = textBudget(mask(), to);
-  for (std::string& piece : splitText(wire(text), budget)) {
-    const std::optional<std::string> line =
-        serialise(makeMessage("PRIVMSG", {to, std::move(piece)}));
-    if (!line) {
-      emit sendRefused(target, 0, QStringLiteral("Not a name a message can go to"));
-      return;
+  // A line break in the text starts another message rather than vanishing.
+  static const QRegularExpression kBreak(QStringLiteral("\\r\\n|\\r|\\n"));
+  for (const QString& part : text.split(kBreak)) {
+    for (std::string& piece : splitText(wire(part), budget)) {
+      const std::optional<std::string> line =
+          serialise(makeMessage("PRIVMSG", {to, std::move(piece)}));
+      if (!line) {
+        emit sendRefused(target, 0, QStringLiteral("Not a name a message can go to"));
+        return;
+      }
+      queue_.push(*line);
     }
-    queue_.push(*line);
   }
   pump();
 }
@@ -355,8 +361,12 @@ void IrcConnection::handleRegistration(const Message& message) {
     fail(QStringLiteral("SASL login refused: ") + plain(message.param(message.params.size() - 1)));
   } else if (!registered_ && (code == 432 || code == 433 || code == 436 || code == 437) &&
              !members_.isChannel(message.param(1))) {
+    if (++nickAttempt_ > kNickAttempts) {
+      fail(QStringLiteral("The server takes none of the nicks tried: ") + plain(message.param(2)));
+      return;
+    }
     const std::string next =
-        alternateNick(wire(settings_.nick), ++nickAttempt_, members_.support().nickLength);
+        alternateNick(wire(settings_.nick), nickAttempt_, members_.support().nickLength);
     members_.setSelf(next);
     writeNow(makeMessage("NICK", {next}));
   }

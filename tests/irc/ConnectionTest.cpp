@@ -73,8 +73,19 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   alice.say(QStringLiteral("#test"), QStringLiteral("hi bob, caf\u00e9"));
   EXPECT_EQ(bob.waitFor("PRIVMSG #test"),
             ":alice_!~alice@127.0.0.1 PRIVMSG #test :hi bob, caf\xC3\xA9");
-  alice.say(QStringLiteral("bob"), QStringLiteral("just you"));
+  alice.say(QStringLiteral("bob"), QStringLiteral("just you\nand you"));
   EXPECT_EQ(bob.waitFor("PRIVMSG bob"), ":alice_!~alice@127.0.0.1 PRIVMSG bob :just you");
+  EXPECT_EQ(bob.waitFor("PRIVMSG bob"), ":alice_!~alice@127.0.0.1 PRIVMSG bob :and you");
+  // 1000 bytes of two-byte characters arrive whole, in lines the server need not cut.
+  const QString longText = QString(500, QChar(0xE9));
+  alice.say(QStringLiteral("#test"), longText);
+  std::string arrived;
+  for (int piece = 0; piece < 3 && arrived.size() < 1000; ++piece) {
+    const std::string line = bob.waitFor("PRIVMSG #test");
+    ASSERT_LE(line.size() + 2, 512u);
+    arrived += line.substr(line.find(" :") + 2);
+  }
+  EXPECT_EQ(arrived, longText.toStdString());
 
   alice.join(QStringLiteral("#full"));
   EXPECT_EQ(
