@@ -6,11 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz/Check.h"
 #include "irc/LineReader.h"
 #include "irc/Membership.h"
 #include "irc/Message.h"
@@ -20,12 +19,7 @@
 namespace {
 
 using namespace kestar;
-
-void check(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "broken: %s\n", what);
-  std::abort();
-}
+using fuzz::check;
 
 bool hasLineBreakOrNul(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;

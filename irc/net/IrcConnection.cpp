@@ -121,6 +121,9 @@ void IrcConnection::open() {
   fatal_.clear();
   lastError_.clear();
   serverError_.clear();
+  reconnectTimer_.stop();
+  pinged_ = false;
+  quietTimer_.start(settings_.quietMs);  // a connection that never completes is lost too
   setState(State::Connecting, settings_.host + QLatin1Char(':') + QString::number(settings_.port));
   if (!settings_.tls) {
     socket_->connectToHost(settings_.host, settings_.port);
@@ -247,16 +250,12 @@ void IrcConnection::readData() {
     if (const std::optional<Message> message = parseMessage(line)) handle(*message);
     if (socket_->state() != QAbstractSocket::ConnectedState) return;
   }
-  if (reader_.overflowed()) {
-    lastError_ = QStringLiteral("The server sent a line without end");
-    socket_->abort();
-  }
+  if (reader_.overflowed()) drop(QStringLiteral("The server sent a line without end"));
 }
 
 void IrcConnection::quiet() {
   if (pinged_) {
-    lastError_ = QStringLiteral("No answer from the server");
-    socket_->abort();
+    drop(QStringLiteral("No answer from the server"));
     return;
   }
   pinged_ = true;
@@ -465,8 +464,13 @@ void IrcConnection::handleChannelEvent(const Message& message) {
 
 void IrcConnection::fail(const QString& reason) {
   fatal_ = reason;
-  socket_->abort();
-  lost(reason);
+  drop(reason);
+}
+
+void IrcConnection::drop(const QString& reason) {
+  lastError_ = reason;
+  socket_->abort();  // reports nothing while still connecting
+  lost(lossReason());
 }
 
 void IrcConnection::lost(const QString& reason) {

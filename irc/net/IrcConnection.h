@@ -110,6 +110,7 @@ class IrcConnection final : public QObject {
   void lost(const QString& reason);
   QString lossReason() const;
   void fail(const QString& reason);
+  void drop(const QString& reason);
   void quiet();
   void pump();
   void writeNow(const Message& message);
