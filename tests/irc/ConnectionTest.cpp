@@ -181,6 +181,25 @@ TEST(IrcConnection, TlsTrustsTheGivenAuthorityAndNothingUnverified) {
   EXPECT_TRUE(reaches(trusted, State::Registered, 10000));
 }
 
+TEST(IrcConnection, SendsTheServerPasswordAndStopsWhenItIsWrong) {
+  Ngircd server("[Global]\nPassword = sesame\n");
+  ASSERT_TRUE(server.start());
+  IrcSettings settings = plainSettings(server.port(), "gina");
+  settings.password = QStringLiteral("wrong");
+  IrcConnection refused(settings);
+  QSignalSpy states(&refused, &IrcConnection::stateChanged);
+  refused.open();
+  ASSERT_TRUE(reaches(refused, State::Disconnected, 5000));
+  EXPECT_EQ(states.last().at(1), QStringLiteral("Access denied: Bad password?"));
+  QTest::qWait(1500);  // no retry
+  EXPECT_EQ(states.size(), 2);
+
+  settings.password = QStringLiteral("sesame");
+  IrcConnection welcome(settings);
+  welcome.open();
+  EXPECT_TRUE(reaches(welcome, State::Registered, 5000));
+}
+
 // ngircd has no SASL: a scripted server plays it, then falls silent to test liveness.
 TEST(IrcConnection, LogsInWithSaslPlainAndNoticesASilentServer) {
   QTcpServer fake;
