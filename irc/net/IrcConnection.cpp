@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kSaslPiece = 400;
 constexpr int kNickAttempts = 12;
+constexpr std::string_view kConfirmToken = "kestar-said";
 constexpr Millis kSettled{60000};  // a connection that lasted this long starts the waits anew
 
 QString decoded(std::string_view bytes) {
@@ -266,8 +267,18 @@ void IrcConnection::quiet() {
 
 void IrcConnection::pump() {
   if (socket_->state() != QAbstractSocket::ConnectedState) return;
-  for (const std::string& line : queue_.take(now()))
+  for (const std::string& line : queue_.take(now())) {
     socket_->write(QByteArray::fromStdString(line + "\r\n"));
+    if (line.rfind("PRIVMSG ", 0) == 0 || line.rfind("NOTICE ", 0) == 0)
+      unconfirmed_.push_back(line);
+  }
+  // Once the queue is empty, a PING behind the said lines: its PONG shows the server has read
+  // them. Lines still unconfirmed when the connection is lost go again on the next one.
+  if (ready_ && queue_.size() == 0 && !unconfirmed_.empty() && confirming_ == 0) {
+    confirming_ = unconfirmed_.size();
+    socket_->write(QByteArray::fromStdString(
+        *serialise(makeMessage("PING", {std::string(kConfirmToken)})) + "\r\n"));
+  }
   if (const std::optional<Millis> due = queue_.due(now()))
     pumpTimer_.start(static_cast<int>(std::max<Millis::rep>(0, (*due - now()).count())));
 }
@@ -276,6 +287,14 @@ void IrcConnection::handle(const Message& message) {
   const std::string& command = message.command;
   if (command == "PING") {
     queue_.pushUrgent(*serialise(makeMessage("PONG", {std::string(message.param(0))})));
+    pump();
+    return;
+  }
+  if (command == "PONG" && message.params.size() >= 1 && message.params.back() == kConfirmToken) {
+    unconfirmed_.erase(unconfirmed_.begin(),
+                       unconfirmed_.begin() +
+                           static_cast<std::ptrdiff_t>(std::min(confirming_, unconfirmed_.size())));
+    confirming_ = 0;
     pump();
     return;
   }
@@ -478,6 +497,9 @@ void IrcConnection::lost(const QString& reason) {
   quietTimer_.stop();
   pumpTimer_.stop();
   queue_.hold(true);
+  queue_.pushFront(unconfirmed_);
+  unconfirmed_.clear();
+  confirming_ = 0;
   members_.clear();
   const bool lasted = registered_ && now() - registeredAt_ >= kSettled;
   registered_ = false;

@@ -130,7 +130,9 @@ class IrcConnection final : public QObject {
   SendQueue queue_;
   Backoff backoff_;
   JoinPacer joinPacer_;
-  std::map<std::string, std::pair<int, QString>> refusals_;    // a channel's last refusal
+  std::map<std::string, std::pair<int, QString>> refusals_;  // a channel's last refusal
+  std::vector<std::string> unconfirmed_;  // said lines the server has not shown it read
+  std::size_t confirming_ = 0;            // how many of them the PING on its way covers
   std::vector<std::pair<std::string, std::string>> channels_;  // remembered, with keys
   std::string capsOffered_;
   std::string mask_;

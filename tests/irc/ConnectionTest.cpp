@@ -139,6 +139,8 @@ TEST(IrcConnection, ReconnectsRejoinsAndSendsWhatWasQueued) {
   dave.open();
   ASSERT_TRUE(reaches(dave, State::Registered, 5000));
 
+  // Said just before the fall: written, but the server never reads it.
+  dave.say(QStringLiteral("#test"), QStringLiteral("said as it fell"));
   server.stop();
   ASSERT_TRUE(reaches(dave, State::Reconnecting, 5000));
   EXPECT_EQ(states.last().at(1), QStringLiteral("1"));  // the first wait: 1 second
@@ -151,6 +153,7 @@ TEST(IrcConnection, ReconnectsRejoinsAndSendsWhatWasQueued) {
   ASSERT_FALSE(bob.waitFor("JOIN :#test").empty());
 
   EXPECT_EQ(bob.waitFor("JOIN", 10000), ":dave!~dave@127.0.0.1 JOIN :#test");
+  EXPECT_EQ(bob.waitFor("PRIVMSG"), ":dave!~dave@127.0.0.1 PRIVMSG #test :said as it fell");
   EXPECT_EQ(bob.waitFor("PRIVMSG"), ":dave!~dave@127.0.0.1 PRIVMSG #test :said while away 1");
   EXPECT_EQ(bob.waitFor("PRIVMSG"), ":dave!~dave@127.0.0.1 PRIVMSG #test :said while away 2");
   EXPECT_EQ(dave.state(), State::Registered);
