@@ -436,6 +436,7 @@ bool IrcConnection::handleRefusal(const Message& message) {
 }
 
 void IrcConnection::handleChat(const Message& message) {
+  if (!registered_) return;  // the server's notices while it looks the program up
   const QString from = plain(sourceNick(message));
   const QString target = plain(message.param(0));
   std::string_view text = message.param(1);
