@@ -57,5 +57,7 @@ class ChatScanner final {
 // Splits a transcript line "Name:" TAB "text" into the screen name and the text; false for a
 // line without that separator.
 bool splitChatLine(std::string_view line, std::string& screenName, std::string& whatSaid);
+// The same as views into the line.
+bool splitChatLine(std::string_view line, std::string_view& screenName, std::string_view& whatSaid);
 
 }  // namespace kestar::chatlink

@@ -22,9 +22,13 @@ char16_t foldCase(char16_t c) {
 
 std::size_t findNoCase(TextView text, TextView find, std::size_t from) {
   if (find.size() > text.size()) return TextView::npos;
+  if (find.empty()) return from <= text.size() ? from : TextView::npos;
+  // Most places fail at the first character: a cheap look there before the whole comparison.
+  const char16_t first = foldCase(find.front());
   for (std::size_t i = from; i + find.size() <= text.size(); ++i) {
+    if (foldCase(text[i]) != first) continue;
     bool match = true;
-    for (std::size_t k = 0; k < find.size() && match; ++k) {
+    for (std::size_t k = 1; k < find.size() && match; ++k) {
       match = foldCase(text[i + k]) == foldCase(find[k]);
     }
     if (match) return i;

@@ -23,7 +23,7 @@ struct Listener {
 
 struct ScanRig : SimRig {
   ScanRig() { client.openRoom("Lobby"); }
-  void say(const std::string& who, const std::string& text) { client.say("Lobby", who, text); }
+  void say(const std::string& who, const std::string& text) { service.sayAs("Lobby", who, text); }
   void tick() { host.advance(0.1); }
 };
 
@@ -158,13 +158,13 @@ TEST(ChatScanner, NewRoomAndNoRoom) {
   listener.scanner.StartScan();  // no room open: nothing to read, nothing breaks
   rig.host.advance(0.1);
   rig.client.openRoom("Lobby");
-  rig.client.say("Lobby", "Ann", "hi");
+  rig.service.sayAs("Lobby", "Ann", "hi");
   rig.host.advance(0.1);
   EXPECT_EQ(listener.heard, (Heard{{"Ann", "hi"}}));
   rig.client.closeRoom("Lobby");
   rig.host.advance(0.1);
   rig.client.openRoom("Arena");
-  rig.client.say("Arena", "Cy", "fresh room");
+  rig.service.sayAs("Arena", "Cy", "fresh room");
   rig.host.advance(0.1);
   EXPECT_EQ(listener.heard, (Heard{{"Ann", "hi"}, {"Cy", "fresh room"}}));
 }

@@ -8,7 +8,7 @@ namespace kestar::test {
 namespace {
 
 using chatlink::ScrollText;
-using sim::Message;
+using client::Message;
 
 struct ScrollRig : SimRig {
   ScrollRig() {

@@ -23,14 +23,15 @@ const std::string kSnag = "::snags the 69, hides it::";
 // Someone in the room asks the service for a roll whose values are fixed; the counter hears the
 // answer.
 void roll(ProgramRig& rig, const std::string& who, std::vector<int> values, int sides = 100) {
-  rig.client.setNextRolls(values);
-  rig.client.say(rig.room, who,
-                 "//roll-dice" + std::to_string(values.size()) + "-sides" + std::to_string(sides));
+  rig.service.setNextRolls(values);
+  rig.service.sayAs(
+      rig.room, who,
+      "//roll-dice" + std::to_string(values.size()) + "-sides" + std::to_string(sides));
   rig.host.advance(0.5);
 }
 
 void serviceSays(ProgramRig& rig, const std::string& line) {
-  rig.client.say(rig.room, "OnlineHost", line);
+  rig.service.sayAs(rig.room, "OnlineHost", line);
   rig.host.advance(0.5);
 }
 
@@ -158,7 +159,7 @@ TEST(Dice, LinesTheRulesDoNotTotalSayNothing) {
       {"OnlineHost", "Welcome to room 12", "Xia", "2"},
   };
   for (const auto& c : cases) {
-    rig.client.say(rig.room, c.speaker, c.said);
+    rig.service.sayAs(rig.room, c.speaker, c.said);
     rig.host.advance(0.5);
     EXPECT_EQ(counter.Text1->text().toStdString(), c.roller) << c.said;
     EXPECT_EQ(counter.Text2->text().toStdString(), c.dice) << c.said;
@@ -248,8 +249,8 @@ TEST(Dice, ScrollSendsTheTextWithThePrefixOfEachLineAndRollsFallBetween) {
   int tick = 0;
   during.onTimer = [&] {
     if (++tick == 1) {
-      rig.client.setNextRolls({50});
-      rig.client.say(rig.room, "Bob", "//roll-dice1-sides100");
+      rig.service.setNextRolls({50});
+      rig.service.sayAs(rig.room, "Bob", "//roll-dice1-sides100");
     } else {
       counter.Check2->setChecked(true);
       click(counter.Command2);

@@ -30,7 +30,7 @@ Init& openInit(ProgramRig& rig) {
 
 // A line in the room; the scanners see it at their next look.
 void says(ProgramRig& rig, const std::string& who, const std::string& line) {
-  rig.client.say(rig.room, who, line);
+  rig.service.sayAs(rig.room, who, line);
   rig.host.advance(0.1);
 }
 
@@ -268,7 +268,7 @@ TEST(Init, StartMortalClickedAgainInItsPauseAnnouncesTwiceAndMissesAnswersOfThat
     if (++tick == 1) {
       click(init.Command7);
     } else {
-      rig.client.say(rig.room, "Ann", "3");
+      rig.service.sayAs(rig.room, "Ann", "3");
       during.setEnabled(false);
     }
   };

@@ -9,12 +9,12 @@ enum class Route { SendChat, SendLine };
 
 // The two routes leave different traces in the input box: SendLine first reads what the user had
 // typed there and puts it back after its line, SendChat only types its line.
-std::vector<std::string> typedBy(const std::vector<sim::Message>& messages, Route route) {
+std::vector<std::string> typedBy(const std::vector<client::Message>& messages, Route route) {
   std::vector<std::string> lines;
   bool lineFollowsRead = false;
   std::string draft;
   bool draftComesBack = false;
-  for (const sim::Message& m : messages) {
+  for (const client::Message& m : messages) {
     if (m.msg == chatlink::WmGetText) {
       lineFollowsRead = true;
       draft = m.text;
