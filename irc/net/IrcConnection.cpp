@@ -291,10 +291,14 @@ void IrcConnection::handle(const Message& message) {
     return;
   }
   if (command == "PONG" && message.params.size() >= 1 && message.params.back() == kConfirmToken) {
-    unconfirmed_.erase(unconfirmed_.begin(),
-                       unconfirmed_.begin() +
-                           static_cast<std::ptrdiff_t>(std::min(confirming_, unconfirmed_.size())));
+    const auto end = unconfirmed_.begin() +
+                     static_cast<std::ptrdiff_t>(std::min(confirming_, unconfirmed_.size()));
+    QStringList targets;
+    for (auto line = unconfirmed_.begin(); line != end; ++line)
+      if (const std::optional<Message> said = parseMessage(*line)) targets << plain(said->param(0));
+    unconfirmed_.erase(unconfirmed_.begin(), end);
     confirming_ = 0;
+    emit delivered(targets);
     pump();
     return;
   }

@@ -96,6 +96,9 @@ class IrcConnection final : public QObject {
   // A PRIVMSG the server refused: no such nick (401), cannot send to the channel (404) and the
   // like; code 0 for a target that is no name at all.
   void sendRefused(const QString& target, int code, const QString& text);
+  // The targets of said lines (one for each PRIVMSG or NOTICE line, in order) the server has
+  // read; the refusal of any of them came before.
+  void delivered(const QStringList& targets);
 
  private:
   void transportReady();

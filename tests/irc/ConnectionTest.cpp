@@ -73,9 +73,17 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   alice.say(QStringLiteral("#test"), QStringLiteral("hi bob, caf\u00e9"));
   EXPECT_EQ(bob.waitFor("PRIVMSG #test"),
             ":alice_!~alice@127.0.0.1 PRIVMSG #test :hi bob, caf\xC3\xA9");
+  QSignalSpy delivered(&alice, &IrcConnection::delivered);
   alice.say(QStringLiteral("bob"), QStringLiteral("just you\nand you"));
   EXPECT_EQ(bob.waitFor("PRIVMSG bob"), ":alice_!~alice@127.0.0.1 PRIVMSG bob :just you");
   EXPECT_EQ(bob.waitFor("PRIVMSG bob"), ":alice_!~alice@127.0.0.1 PRIVMSG bob :and you");
+  // Both lines to bob read by the server, once each.
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    QStringList targets;
+    for (const QList<QVariant>& emission : delivered)
+      targets += emission.at(0).toStringList();
+    return targets.count(QStringLiteral("bob")) == 2;
+  }));
   // 1000 bytes of two-byte characters arrive whole, in lines the server need not cut.
   const QString longText = QString(500, QChar(0xE9));
   alice.say(QStringLiteral("#test"), longText);
