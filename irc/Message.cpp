@@ -141,13 +141,17 @@ std::string sanitise(std::string_view bytes) {
   return result;
 }
 
+bool isMiddle(std::string_view param) {
+  return !param.empty() && param.front() != ':' &&
+         param.find_first_of(std::string_view(" \r\n\0", 4)) == std::string_view::npos;
+}
+
 std::optional<std::string> serialise(const Message& message) {
   if (!validCommand(message.command) || message.params.size() > kMaxParams) return std::nullopt;
   std::string line = message.command;
   for (std::size_t i = 0; i < message.params.size(); ++i) {
     const std::string param = sanitise(message.params[i]);
-    const bool plain =
-        !param.empty() && param.front() != ':' && param.find(' ') == std::string::npos;
+    const bool plain = isMiddle(param);
     line += ' ';
     if (!plain) {
       if (i + 1 != message.params.size()) return std::nullopt;

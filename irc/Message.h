@@ -48,6 +48,10 @@ inline constexpr std::size_t kMaxParams = 15;
 // empty, holds a blank or begins with ':' (sending it would shift the other parameters).
 std::optional<std::string> serialise(const Message& message);
 
+// Whether the bytes can be written as a parameter other than the last: not empty, no blank, no
+// NUL, CR or LF, and no ':' in front.
+bool isMiddle(std::string_view param);
+
 // The bytes with NUL, CR and LF taken out.
 std::string sanitise(std::string_view bytes);
 

@@ -159,6 +159,16 @@ void IrcConnection::close(const QString& reason) {
 
 void IrcConnection::join(const QString& channel, const QString& key) {
   const std::string name = wire(channel);
+  const Message join =
+      key.isEmpty() ? makeMessage("JOIN", {name}) : makeMessage("JOIN", {name, wire(key)});
+  const bool writable = isMiddle(name) && name.find(',') == std::string::npos &&
+                        (key.isEmpty() || isMiddle(wire(key)));
+  if (!writable || !serialise(join)) {
+    QTimer::singleShot(0, this, [this, channel] {
+      emit joinRefused(channel, 0, QStringLiteral("Not a channel name"));
+    });
+    return;
+  }
   const auto known = std::find_if(channels_.begin(), channels_.end(), [&](const auto& entry) {
     return members_.sameName(entry.first, name);
   });
@@ -178,7 +188,7 @@ void IrcConnection::join(const QString& channel, const QString& key) {
     return;
   }
   if (known == channels_.end()) channels_.emplace_back(name, wire(key));
-  send(key.isEmpty() ? makeMessage("JOIN", {name}) : makeMessage("JOIN", {name, wire(key)}));
+  send(join);
 }
 
 void IrcConnection::part(const QString& channel) {
@@ -206,9 +216,12 @@ void IrcConnection::say(const QString& target, const QString& text) {
   pump();
 }
 
-void IrcConnection::send(const Message& message) {
-  if (const std::optional<std::string> line = serialise(message)) queue_.push(*line);
+bool IrcConnection::send(const Message& message) {
+  const std::optional<std::string> line = serialise(message);
+  if (!line) return false;
+  queue_.push(*line);
   pump();
+  return true;
 }
 
 std::string IrcConnection::mask() const {

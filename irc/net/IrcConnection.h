@@ -60,13 +60,13 @@ class IrcConnection final : public QObject {
 
   // Joins now or, while disconnected, on the next connection; every new connection rejoins.
   // JOINs of one channel are paced (JoinPacer): a knock beyond the pace sends nothing and
-  // gets the channel's last refusal again.
+  // gets the channel's last refusal again. A name no JOIN can carry is refused with code 0.
   void join(const QString& channel, const QString& key = {});
   void part(const QString& channel);
   // PRIVMSG, in as many lines as the text needs.
   void say(const QString& target, const QString& text);
-  // Any other command, through the same queue.
-  void send(const Message& message);
+  // Any other command, through the same queue; false for one that cannot be written (Message.h).
+  bool send(const Message& message);
 
   State state() const { return state_; }
   QString nick() const { return QString::fromStdString(members_.self()); }

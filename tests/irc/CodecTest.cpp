@@ -74,6 +74,11 @@ TEST(IrcMessage, SerialisesSafely) {
   EXPECT_FALSE(serialise(makeMessage("PRIV MSG", {"#c"})).has_value());
   EXPECT_FALSE(serialise(makeMessage("X", std::vector<std::string>(16, "p"))).has_value());
   EXPECT_TRUE(serialise(makeMessage("X", std::vector<std::string>(15, "p"))).has_value());
+  for (const char* word : {"#c", "bob", "a:b"})
+    EXPECT_TRUE(isMiddle(word)) << word;
+  for (const char* notWord : {"", ":x", "two words", "a\rb", "a\nb"})
+    EXPECT_FALSE(isMiddle(notWord)) << notWord;
+  EXPECT_FALSE(isMiddle(std::string("a\0b", 3)));
   // What is written reads back as it was.
   const Message m = makeMessage("PRIVMSG", {"#c", " lead and trail "});
   EXPECT_EQ(parseMessage(*serialise(m)), m);

@@ -4,11 +4,18 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QVariant>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "irc/net/IrcConnection.h"
 #include "tests/irc/Ngircd.h"
+
+// Signal arguments in failure messages as text.
+void PrintTo(const QVariant& value, std::ostream* out) {
+  *out << value.toString().toStdString();
+}
 
 namespace kestar::irc {
 namespace {
@@ -95,6 +102,8 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   }
   EXPECT_EQ(arrived, longText.toStdString());
 
+  alice.join(QStringLiteral("#two words"));
+  EXPECT_EQ(awaited(refusedJoins), (QList<QVariant>{"#two words", 0, "Not a channel name"}));
   alice.join(QStringLiteral("#full"));
   EXPECT_EQ(
       awaited(refusedJoins),
