@@ -93,7 +93,7 @@ void Moves::Command3_Click() {
     if (!chatlink::SaveText(shell::boxText(*box), path)) failed << shownPath(path);
   }
   if (failed.isEmpty()) return;
-  program().messageBox(QStringLiteral("Save New Moves"),
+  program().messageBox(this, QStringLiteral("Save New Moves"),
                        QStringLiteral("These files could not be written:\n%1\n\n"
                                       "The moves are still in the boxes.")
                            .arg(failed.join(QLatin1Char('\n'))));
@@ -115,7 +115,7 @@ void Moves::Command6_Click() {
 }
 
 void Moves::Command7_Click() {
-  program().messageBox(QStringLiteral("Instructions"), shell::toQString(kInstructions));
+  program().messageBox(this, QStringLiteral("Instructions"), shell::toQString(kInstructions));
 }
 
 }  // namespace kestar::moves

@@ -51,6 +51,7 @@ class Room final : public shell::Form {
   QPlainTextEdit* const Text5;  // the message
   QPushButton* const Command3;  // Send
   QPushButton* const Command5;  // Clear
+  QLabel* const ImStatus;       // how the last instant message ended
 
  protected:
   void Form_Load() override;

@@ -182,6 +182,10 @@ std::string SimWindows::windowText(Hwnd window) {
   return text;
 }
 
+int SimWindows::textLength(Hwnd window) {
+  return exists(window) ? static_cast<int>(contents(window).size()) : 0;
+}
+
 std::string SimWindows::contents(Hwnd window) const {
   const Window& found = at(window);
   if (found.lines.empty()) return found.text;

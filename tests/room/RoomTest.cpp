@@ -26,7 +26,8 @@ void choose(QComboBox* box, int index) {
 }
 
 std::string advert(const std::string& count) {
-  return narrow(Room::kAdvertBefore) + count + narrow(Room::kAdvertAfter);
+  return "::runs in, panting:: Geez, I knocked on the door " + count +
+         " times to get in ((Kestar Room Bust))";
 }
 
 // A rig with no chat room open, and a room "Lobby" that is full.
@@ -267,6 +268,24 @@ TEST(RoomBust, StopEndsTheRunAtItsNextTestAndStartWaitsForThat) {
   EXPECT_EQ(rig.sent(), std::vector<std::string>{advert("0")});
 }
 
+TEST(RoomBust, ClosingTheWindowFromItsTitleBarDuringARunEndsItWithoutTheAdvertisement) {
+  BustRig rig;
+  Room& w = rig.buster;
+  chatlink::Timer person(rig.host, 2500);
+  person.onTimer = [&] {
+    person.setEnabled(false);
+    w.close();
+  };
+  person.setEnabled(true);
+  click(w.Command1);
+  EXPECT_TRUE(rig.program.ended());
+  EXPECT_EQ(rig.client.keywords().size(), 3u);
+  rig.client.setRoomPeople("Lobby", 0);
+  rig.host.settle();
+  EXPECT_TRUE(rig.client.sentByUser().empty());
+  EXPECT_EQ(rig.client.keywords().size(), 3u) << "the run knocked after the end";
+}
+
 TEST(RoomBust, EndsWithTheBoxAtTheCountersLargestValue) {
   BustRig rig;
   rig.client.setResponding(false);  // knocks go unanswered: no room, no box
@@ -350,6 +369,39 @@ TEST(ImSender, AMessageThatDidNotGoOutStaysInItsBox) {
     EXPECT_TRUE(rig.client.instantMessages().empty()) << c.what;
     EXPECT_EQ(rig.client.messageBox(), 0u) << c.what;
   }
+}
+
+TEST(ImSender, SaysHowTheMessageEndedAndASentOneIsSentWhateverBoxCameUp) {
+  ProgramRig rig;
+  Room& w = rig.shown<Room>();
+  EXPECT_TRUE(w.ImStatus->text().isEmpty());
+  // The room buster's late refusal comes up on the round the message goes out.
+  bool late = true;
+  rig.host.addSource([&] {
+    if (!late || rig.client.instantMessages().empty()) return false;
+    late = false;
+    rig.client.showMessageBox("The room is full.");
+    return true;
+  });
+  w.Text4->setText("Bob");
+  w.Text5->setPlainText("first");
+  click(w.Command3);
+  EXPECT_EQ(w.ImStatus->text(), "Sent.");
+  EXPECT_TRUE(w.Text5->toPlainText().isEmpty()) << "a sent message invites a duplicate";
+  EXPECT_EQ(rig.client.instantMessages().size(), 1u);
+
+  rig.client.signOff("Bob");
+  w.Text5->setPlainText("second");
+  click(w.Command3);
+  EXPECT_EQ(w.ImStatus->text(),
+            "Refused by the client: \"Bob is not signed on right now, so the message cannot be "
+            "sent.\"");
+  EXPECT_EQ(w.Text5->toPlainText(), "second");
+
+  rig.client.setResponding(false);
+  click(w.Command3);
+  EXPECT_EQ(w.ImStatus->text(), "No answer from the client.");
+  EXPECT_EQ(w.Text5->toPlainText(), "second");
 }
 
 TEST(ImSender, TheMessageHoldsAtMost300CharactersLineBreaksCountingTwo) {
