@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <functional>
 #include <set>
 
 #include "room/Room.h"
@@ -241,18 +242,25 @@ TEST(RoomBust, KnocksOnAFullRoomUntilItFreesWhileHiddenAndCountsWhatCameBefore) 
   EXPECT_EQ(w.Text3->text(), "5");
 }
 
-TEST(RoomBust, StopEndsTheRunAtItsNextTestAndStartWaitsForThat) {
-  BustRig rig;
-  Room& w = rig.buster;
+// Starts a run that the user interrupts with action during the third knock's pause.
+void interruptedRun(BustRig& rig, const std::function<void()>& action) {
   chatlink::Timer person(rig.host, 2500);
   person.onTimer = [&] {
     person.setEnabled(false);
+    action();
+  };
+  person.setEnabled(true);
+  click(rig.buster.Command1);
+}
+
+TEST(RoomBust, StopEndsTheRunAtItsNextTestAndStartWaitsForThat) {
+  BustRig rig;
+  Room& w = rig.buster;
+  interruptedRun(rig, [&] {
     click(w.Command2);
     EXPECT_FALSE(w.Command2->isEnabled());
     EXPECT_FALSE(w.Command1->isEnabled()) << "a new run could start inside the stopped one";
-  };
-  person.setEnabled(true);
-  click(w.Command1);
+  });
   // Stopped during the third knock's pause: that knock is still counted.
   EXPECT_EQ(w.Text3->text(), "2");
   EXPECT_EQ(rig.client.keywords().size(), 3u);
@@ -270,14 +278,7 @@ TEST(RoomBust, StopEndsTheRunAtItsNextTestAndStartWaitsForThat) {
 
 TEST(RoomBust, ClosingTheWindowFromItsTitleBarDuringARunEndsItWithoutTheAdvertisement) {
   BustRig rig;
-  Room& w = rig.buster;
-  chatlink::Timer person(rig.host, 2500);
-  person.onTimer = [&] {
-    person.setEnabled(false);
-    w.close();
-  };
-  person.setEnabled(true);
-  click(w.Command1);
+  interruptedRun(rig, [&] { rig.buster.close(); });
   EXPECT_TRUE(rig.program.ended());
   EXPECT_EQ(rig.client.keywords().size(), 3u);
   rig.client.setRoomPeople("Lobby", 0);

@@ -4,6 +4,7 @@
 
 #include "chatlink/ChatLink.h"
 #include "shell/QtHost.h"
+#include "tests/support/NestingProbe.h"
 
 namespace kestar::test {
 namespace {
@@ -19,22 +20,10 @@ TEST(QtHost, APauseOfOneSecondLastsHalfToOneAndAHalfSeconds) {
 
 TEST(QtHost, ATimerNeitherTicksInsideItsOwnTickNorAfterItIsStoppedThere) {
   shell::QtHost host;
-  chatlink::Timer timer(host, 10);
-  int ticks = 0;
-  int depth = 0;
-  int deepest = 0;
-  timer.onTimer = [&] {
-    ++ticks;
-    deepest = std::max(deepest, ++depth);
-    // A tick that waits lets every other event run meanwhile.
-    chatlink::waitFor(host, 0.1, nullptr);
-    if (ticks == 3) timer.setEnabled(false);
-    --depth;
-  };
-  timer.setEnabled(true);
+  NestingProbe probe(host, 10, 0.1, 3);
   chatlink::waitFor(host, 0.6, nullptr);
-  EXPECT_EQ(ticks, 3);
-  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(probe.ticks, 3);
+  EXPECT_EQ(probe.deepest, 1);
 }
 
 TEST(QtHost, NothingTicksOrWaitsAfterTheEnd) {
