@@ -156,7 +156,10 @@ HWND Mirror::create(sim::Hwnd modelWindow, HWND parent) {
     systemProc_[real] = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(real, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Mirror::windowProc)));
   }
-  if (richText) systemProc_[real] = editProc_;
+  if (richText) {
+    systemProc_[real] = editProc_;
+    SendMessageA(real, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+  }
   real_[modelWindow] = real;
   modelOf_[real] = modelWindow;
   reported_[modelWindow] = value(real);
