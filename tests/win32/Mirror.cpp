@@ -158,6 +158,8 @@ HWND Mirror::create(sim::Hwnd modelWindow, HWND parent) {
   }
   if (richText) {
     systemProc_[real] = editProc_;
+    // With its default font, under Wine without a display, an accented letter in the box cut the
+    // stand-in off from the wine server.
     SendMessageA(real, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
   }
   real_[modelWindow] = real;
