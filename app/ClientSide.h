@@ -11,13 +11,13 @@ class Program;
 
 namespace kestar::app {
 
-// The chat client Kestar works with on this platform: the real one on Windows, the simulated
-// one everywhere else. The build picks the one side that is compiled in.
+// The chat client Kestar works with on this platform: the real one on Windows, Kestar's own client
+// everywhere else. The build picks the one side that is compiled in.
 class ClientSide {
  public:
   virtual ~ClientSide() = default;
   virtual chatlink::WindowApi& api() = 0;
-  // Shows what this side shows of its own (the simulated client's window) beside the program.
+  // Shows what this side shows of its own (the own client's window) beside the program.
   virtual void show(shell::Program& program) = 0;
 };
 

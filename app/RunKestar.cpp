@@ -17,6 +17,9 @@ int runKestar(int argc, char** argv) {
   // The program ends when a window of its own is closed from its title bar, not when the last
   // one is hidden.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Where the windows were is kept under this name between runs.
+  QApplication::setOrganizationName(QStringLiteral("Kestar"));
+  QApplication::setApplicationName(QStringLiteral("Kestar"));
   shell::QtHost host;
   const auto client = makeClientSide();
   KestarProgram program(client->api(), host);

@@ -4,7 +4,8 @@
 
 #include <QTimer>
 
-#include "simclient/SimClient.h"
+#include "client/Client.h"
+#include "client/practice/PracticeService.h"
 
 namespace kestar::bench {
 
@@ -16,13 +17,15 @@ inline double cpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// The simulated client as the Qt program runs it: its pending work on a later loop round.
+// The own client and the practice service as the Qt program runs them: its pending work on a later
+// loop round.
 struct QueuedClient {
   QueuedClient() {
     windows.onWorkQueued = [this] { QTimer::singleShot(0, [this] { windows.runPending(); }); };
   }
-  sim::SimWindows windows;
-  sim::SimClient client{windows};
+  client::Desktop windows;
+  client::PracticeService service;
+  client::Client client{windows, service};
 };
 
 }  // namespace kestar::bench

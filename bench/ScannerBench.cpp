@@ -1,4 +1,4 @@
-// Measures the chat scanner and Pause on the simulated client:
+// Measures the chat scanner and Pause on the own client:
 //  - the delay from a line appearing in the room to its ChatMsg (real event loop, real time);
 //  - the processor time the program uses during a 10-second Pause, idle and with a scan running;
 //  - the cost of one look at the transcript, with nothing new and with one new line, on a
@@ -14,25 +14,26 @@
 
 #include "bench/BenchSupport.h"
 #include "chatlink/ChatScanner.h"
+#include "client/Client.h"
 #include "shell/QtHost.h"
-#include "simclient/SimClient.h"
 
 namespace {
 
 using kestar::chatlink::ChatScanner;
 using kestar::chatlink::Link;
-using kestar::sim::SimClient;
-using kestar::sim::SimWindows;
+using kestar::client::Client;
+using kestar::client::Desktop;
+using kestar::client::PracticeService;
 
 using kestar::bench::cpuSeconds;
 
-// The simulated client with a room open.
-struct Client : kestar::bench::QueuedClient {
-  Client() { client.openRoom("Bench"); }
+// The own client with a room open.
+struct BenchRoom : kestar::bench::QueuedClient {
+  BenchRoom() { client.openRoom("Bench"); }
 };
 
 void measureDelay(kestar::shell::QtHost& host) {
-  Client rig;
+  BenchRoom rig;
   const Link link{rig.windows, host};
   ChatScanner scanner(link);
   std::vector<double> delays;
@@ -49,7 +50,7 @@ void measureDelay(kestar::shell::QtHost& host) {
     while (host.steadySeconds() < until)
       host.processEvents(until - host.steadySeconds());
     saidAt = host.steadySeconds();
-    rig.client.say("Bench", "Bob", "line " + std::to_string(i));
+    rig.service.sayAs("Bench", "Bob", "line " + std::to_string(i));
   }
   const double settle = host.steadySeconds() + 0.2;
   while (host.steadySeconds() < settle)
@@ -64,7 +65,7 @@ void measureDelay(kestar::shell::QtHost& host) {
 }
 
 void measurePauseCpu(kestar::shell::QtHost& host, bool scanning) {
-  Client rig;
+  BenchRoom rig;
   const Link link{rig.windows, host};
   ChatScanner scanner(link);
   if (scanning) scanner.StartScan();
@@ -90,10 +91,10 @@ class StillHost final : public kestar::chatlink::Host {
   void onEnd() override {}
 };
 
-double nanosPerLook(SimClient& client, ChatScanner& scanner, bool withNewLine, int looks) {
+double nanosPerLook(PracticeService& service, ChatScanner& scanner, bool withNewLine, int looks) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < looks; ++i) {
-    if (withNewLine) client.say("Bench", "Bob", "new line " + std::to_string(i));
+    if (withNewLine) service.sayAs("Bench", "Bob", "new line " + std::to_string(i));
     scanner.look();
   }
   const auto end = std::chrono::steady_clock::now();
@@ -101,12 +102,13 @@ double nanosPerLook(SimClient& client, ChatScanner& scanner, bool withNewLine, i
 }
 
 void measureLooks(std::size_t transcriptLines) {
-  SimWindows windows;
-  SimClient client(windows);
+  Desktop windows;
+  PracticeService service;
+  Client client(windows, service);
   client.openRoom("Bench");
   client.setTranscriptLimit(transcriptLines);
   for (std::size_t i = 0; i < transcriptLines; ++i) {
-    client.say("Bench", "Old", "history line " + std::to_string(i));
+    service.sayAs("Bench", "Old", "history line " + std::to_string(i));
   }
   StillHost host;
   ChatScanner scanner(Link{windows, host});
@@ -114,19 +116,19 @@ void measureLooks(std::size_t transcriptLines) {
   scanner.ChatMsg = [&](const kestar::Text&, const kestar::Text&) { ++heard; };
   scanner.StartScan();
   constexpr int kLooks = 20000;
-  nanosPerLook(client, scanner, false, 1000);  // warm up
-  const double idle = nanosPerLook(client, scanner, false, kLooks);
+  nanosPerLook(service, scanner, false, 1000);  // warm up
+  const double idle = nanosPerLook(service, scanner, false, kLooks);
   const double sayOnly = [&] {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kLooks; ++i)
-      client.say("Bench", "Bob", "new line " + std::to_string(i));
+      service.sayAs("Bench", "Bob", "new line " + std::to_string(i));
     return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start)
                .count() /
            kLooks;
   }();
   scanner.look();
   heard = 0;
-  const double oneNew = nanosPerLook(client, scanner, true, kLooks);
+  const double oneNew = nanosPerLook(service, scanner, true, kLooks);
   std::printf(
       "look on a %5zu-line transcript: nothing new %6.0f ns, one new line %6.0f ns "
       "(plus %.0f ns for the client to take the line; %zu of %d lines reported)\n",

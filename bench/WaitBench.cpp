@@ -1,5 +1,5 @@
 // Measures the processor time the client link's waits use while the client keeps them waiting,
-// on the simulated client with the real event loop:
+// on the own client with the real event loop:
 //  - DismissMessageBox watching a box it cannot press (no OK button) to its time limit;
 //  - SendIM waiting for an instant-message window that does not come, to its time limit.
 // Run by hand: build/bench/kestar_wait_bench

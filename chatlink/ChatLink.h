@@ -53,7 +53,11 @@ void SendChat(const Link& link, TextView text);
 // Sends a multi-line text into the room one line at a time: lines of 0 to 3 characters are
 // skipped, longer ones cut to 92, each sent line is preceded by prefix (read afresh for every
 // line) and followed by a one-second pause; after every fourth line an extra pause of 0 seconds.
-void ScrollText(const Link& link, Text text, const Text& prefix);
+// progress, when given, hears of each line as its turn comes, skipped ones too: its number from 1
+// and the count of lines.
+using ScrollProgress = std::function<void(int line, int count)>;
+void ScrollText(const Link& link, Text text, const Text& prefix,
+                const ScrollProgress& progress = {});
 // Waits the given whole seconds, counted from the current second rounded (halves to even), while
 // the program's other events run.
 void Pause(Host& host, int seconds);

@@ -18,11 +18,21 @@ Hwnd transcriptOf(const Link& link, Hwnd room) {
 
 }  // namespace
 
-bool splitChatLine(std::string_view line, std::string& screenName, std::string& whatSaid) {
+bool splitChatLine(std::string_view line, std::string_view& screenName,
+                   std::string_view& whatSaid) {
   const std::size_t separator = line.find(":\t");
   if (separator == std::string_view::npos) return false;
-  screenName.assign(line.substr(0, separator));
-  whatSaid.assign(line.substr(separator + 2));
+  screenName = line.substr(0, separator);
+  whatSaid = line.substr(separator + 2);
+  return true;
+}
+
+bool splitChatLine(std::string_view line, std::string& screenName, std::string& whatSaid) {
+  std::string_view name;
+  std::string_view said;
+  if (!splitChatLine(line, name, said)) return false;
+  screenName.assign(name);
+  whatSaid.assign(said);
   return true;
 }
 

@@ -88,6 +88,8 @@ class ChatScanner final {
 // Splits a transcript line "Name:" TAB "text" into the screen name and the text; false for a
 // line without that separator.
 bool splitChatLine(std::string_view line, std::string& screenName, std::string& whatSaid);
+// The same as views into the line.
+bool splitChatLine(std::string_view line, std::string_view& screenName, std::string_view& whatSaid);
 
 // A transcript's text as chat lines: split at its line breaks (CR LF, CR or LF), without the empty
 // line after a break that ends the text.

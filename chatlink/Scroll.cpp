@@ -22,9 +22,13 @@ char16_t foldCase(char16_t c) {
 
 std::size_t findNoCase(TextView text, TextView find, std::size_t from) {
   if (find.size() > text.size()) return TextView::npos;
+  if (find.empty()) return from <= text.size() ? from : TextView::npos;
+  // Most places fail at the first character: a cheap look there before the whole comparison.
+  const char16_t first = foldCase(find.front());
   for (std::size_t i = from; i + find.size() <= text.size(); ++i) {
+    if (foldCase(text[i]) != first) continue;
     bool match = true;
-    for (std::size_t k = 0; k < find.size() && match; ++k) {
+    for (std::size_t k = 1; k < find.size() && match; ++k) {
       match = foldCase(text[i + k]) == foldCase(find[k]);
     }
     if (match) return i;
@@ -87,12 +91,13 @@ Text ReplaceText(TextView text, TextView find, TextView replaceWith) {
   return result;
 }
 
-void ScrollText(const Link& link, Text text, const Text& prefix) {
+void ScrollText(const Link& link, Text text, const Text& prefix, const ScrollProgress& progress) {
   if (FindChatRoom(link) == 0) return;
   if (text.empty()) return;
   const int count = LineCount(text);
   int k = 1;
   for (int i = 1; i <= count && !link.host.ended(); ++i) {
+    if (progress) progress(i, count);
     Text line = GetLine(text, i);
     if (line.size() >= kMinLineLength) {
       if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);

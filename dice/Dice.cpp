@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolTip>
 #include <cmath>
 
 #include "dice/rules/Numbers.h"
@@ -14,7 +15,14 @@
 #include "shell/Program.h"
 
 namespace kestar::dice {
+namespace {
 
+const QString kValueTip =
+    QStringLiteral("A die value: Calculate, or Enter, adds its score to the total below");
+
+}  // namespace
+
+using shell::describe;
 using shell::makeButton;
 using shell::toQString;
 using shell::toText;
@@ -39,6 +47,7 @@ Dice::Dice(shell::Program& program)
       Text7(new QLineEdit(QStringLiteral("0"), this)),
       Command8(makeButton(QStringLiteral("Clear"), this)),
       Command9(makeButton(QStringLiteral("Logger"), this)),
+      Status(new shell::StatusLine(this)),
       Chat1(program.link()) {
   Text4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Text4->setTabChangesFocus(true);
@@ -64,8 +73,19 @@ Dice::Dice(shell::Program& program)
   grid->addWidget(Check1, 3, 3, 1, 2);
   grid->addWidget(Check2, 4, 3, 1, 2);
   grid->addWidget(Check3, 5, 3, 1, 2);
+  grid->addWidget(Status, 6, 0, 1, 5);
   grid->setColumnStretch(0, 1);
   Text4->setMinimumHeight(90);
+
+  describe(Text1, QStringLiteral("Roller"), QStringLiteral("Who made the last roll"));
+  describe(Text2, QStringLiteral("Number of dice"),
+           QStringLiteral("How many dice the last roll had"));
+  describe(Text3, QStringLiteral("Total"), QStringLiteral("The total of the last counted roll"));
+  describe(Text4, QStringLiteral("Text to scroll"),
+           QStringLiteral("Scroll posts this text into the room, a line at a time"));
+  describe(Text6, QStringLiteral("Die value"), kValueTip);
+  describe(Text7, QStringLiteral("Running total"),
+           QStringLiteral("The running total of the scores calculated"));
 
   shell::chainFocus({Text1, Text2, Text3, Command1, Command2, Command3, Text4, Command4, Command5,
                      Check1, Check2, Check3, Command7, Text6, Command6, Text7, Command8, Command9});
@@ -80,6 +100,8 @@ Dice::Dice(shell::Program& program)
   connect(Command7, &QPushButton::clicked, this, &Dice::Command7_Click);
   connect(Command8, &QPushButton::clicked, this, &Dice::Command8_Click);
   connect(Command9, &QPushButton::clicked, this, &Dice::Command9_Click);
+  connect(Text6, &QLineEdit::returnPressed, this, &Dice::Command6_Click);
+  connect(Text7, &QLineEdit::returnPressed, this, &Dice::Command6_Click);
 }
 
 void Dice::Command5_Click() {
@@ -127,7 +149,7 @@ void Dice::Command4_Click() {
   applyTagPrefix();
   // The scroll works on a copy of the text and reads the prefix afresh for every line, so a Start
   // or Scroll clicked during it changes the prefix of the lines still to come.
-  chatlink::ScrollText(link(), shell::boxText(*Text4), TagPrefix);
+  shell::scrollShown(*Status, link(), shell::boxText(*Text4), TagPrefix);
   Text4->setFocus();
 }
 
@@ -137,18 +159,36 @@ void Dice::Command6_Click() {
   const std::optional<std::int16_t> score = rolls::Dice1(value);
   // A value whose score does not fit, or a total beyond any number, adds nothing: both boxes stay
   // as they are for the user to mend.
-  if (score && std::isfinite(total + *score)) {
+  if (!score) {
+    sayCalculator(QStringLiteral("%1 cannot be added: its score would be over 32767.")
+                      .arg(Text6->text().trimmed()));
+  } else if (!std::isfinite(total + *score)) {
+    sayCalculator(
+        QStringLiteral("The total would go beyond any number: Clear it, or make it smaller."));
+  } else {
     if (value == rolls::kSnagValue) chatlink::SendChat(link(), rolls::snagLine(TagPrefix));
     Text7->setText(toQString(rolls::numberText(total + *score)));
     Text6->clear();
+    sayCalculator({});
   }
   Text6->setFocus();
+}
+
+void Dice::sayCalculator(const QString& why) {
+  Text6->setToolTip(why.isEmpty() ? kValueTip : why);
+  if (!why.isEmpty()) {
+    Status->say(why);
+    QToolTip::showText(Text6->mapToGlobal(QPoint(0, Text6->height())), why, Text6);
+  } else if (!Status->busy()) {
+    Status->clear();  // a scroll's progress stands
+  }
 }
 
 void Dice::Command8_Click() {
   Text7->clear();
   Text6->clear();
   Text6->setFocus();
+  sayCalculator({});
 }
 
 void Dice::Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said) {
@@ -160,11 +200,35 @@ void Dice::Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said) {
     Text1->setText(toQString(RollerName));
     Text2->setText(toQString(DiceCount));
   }
-  if (!outcome.counted()) return;
+  if (!outcome.counted()) {
+    // A roll shown but not counted stands above the total of an earlier one.
+    if (outcome.roller) describeTotal(RollerName, DiceCount);
+    return;
+  }
   for (const Text& line : outcome.snagLines)
     chatlink::SendChat(link(), line);
   Text3->setText(toQString(outcome.totalText));
+  totalRoller_ = RollerName;
+  totalDice_ = DiceCount;
+  describeTotal(RollerName, DiceCount);
   Chat1.SendLine(outcome.announcement);
+}
+
+void Dice::describeTotal(const Text& shownRoller, const Text& shownDice) {
+  const QString total = totalRoller_.empty() && totalDice_.empty()
+                            ? QStringLiteral("No roll has been totalled yet")
+                            : QStringLiteral("The total of the roll by %1 (%2 dice)")
+                                  .arg(toQString(totalRoller_), toQString(totalDice_));
+  const bool matches = shownRoller == totalRoller_ && shownDice == totalDice_;
+  Text3->setToolTip(matches ? total
+                            : QStringLiteral("%1; the roll by %2 (%3 dice) shown above was not "
+                                             "counted")
+                                  .arg(total, toQString(shownRoller), toQString(shownDice)));
+  // The total of an earlier roll is greyed beside a roll that was not counted.
+  QPalette palette = Text3->palette();
+  palette.setColor(QPalette::Text, matches ? QPalette().color(QPalette::Text)
+                                           : QPalette().color(QPalette::PlaceholderText));
+  Text3->setPalette(palette);
 }
 
 }  // namespace kestar::dice

@@ -2,6 +2,7 @@
 
 #include "chatlink/ChatScanner.h"
 #include "shell/Form.h"
+#include "shell/StatusLine.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -36,6 +37,8 @@ class Dice final : public shell::Form {
   QLineEdit* const Text7;       // calculator: the running total
   QPushButton* const Command8;  // Clear
   QPushButton* const Command9;  // Logger
+  // How far a scroll has got, and what the calculator could not take.
+  shell::StatusLine* const Status;
   chatlink::ChatScanner Chat1;
 
  protected:
@@ -53,6 +56,11 @@ class Dice final : public shell::Form {
   void Command9_Click();
   void Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said);
   void applyTagPrefix();
+  // Tells why the calculator could not take a value, over its box and on the status line; an
+  // empty why takes that back.
+  void sayCalculator(const QString& why);
+  // Whose roll the total is, and whether the roller and dice shown above it are that roll's.
+  void describeTotal(const Text& shownRoller, const Text& shownDice);
 
   // Goes in front of every line the window says; built from the formatting boxes at each Start
   // and Scroll, and read afresh for every line of a running scroll.
@@ -60,6 +68,9 @@ class Dice final : public shell::Form {
   int RolledPos = 0;
   Text RollerName;
   Text DiceCount;
+  // The roller and dice count of the roll whose total Text3 shows.
+  Text totalRoller_;
+  Text totalDice_;
 };
 
 }  // namespace kestar::dice

@@ -44,6 +44,12 @@ Log::Log(shell::Program& program)
   buttons->addWidget(Command3);
   grid->addLayout(buttons, 2, 0, 1, 2);
   shell::chainFocus({Drive1, Dir1, File1, Text1, Command1, Command2, Command3});
+  shell::describe(Drive1, QStringLiteral("Drive"), QStringLiteral("The drive of the log's folder"));
+  shell::describe(Dir1, QStringLiteral("Folder"), QStringLiteral("The folder the log goes into"));
+  shell::describe(File1, QStringLiteral("Files"),
+                  QStringLiteral("The folder's files: click one to log into it, emptied first"));
+  shell::describe(Text1, QStringLiteral("Log file name"),
+                  QStringLiteral("The log file's name in the chosen folder"));
 
   Drive1->Change = [this] { Drive1_Change(); };
   Dir1->Change = [this] { Dir1_Change(); };

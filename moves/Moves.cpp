@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <QTextBlock>
 
 #include "shell/Controls.h"
 #include "shell/Program.h"
@@ -28,6 +29,33 @@ QString shownPath(const std::filesystem::path& path) {
   return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
+// The room takes the first 92 characters of a scrolled line.
+constexpr int kRoomLineLength = 92;
+
+// Marks, while the user edits, the part of every line that the room will not get.
+void markCuts(QPlainTextEdit& box) {
+  QList<QTextEdit::ExtraSelection> cuts;
+  for (QTextBlock line = box.document()->begin(); line.isValid(); line = line.next()) {
+    if (line.length() - 1 <= kRoomLineLength) continue;  // a block's length counts its break
+    QTextEdit::ExtraSelection cut;
+    cut.cursor = QTextCursor(line);
+    cut.cursor.setPosition(line.position() + kRoomLineLength);
+    cut.cursor.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
+    cut.format.setBackground(QColor(255, 205, 205));
+    cut.format.setForeground(QColor(150, 0, 0));
+    cuts << cut;
+  }
+  box.setExtraSelections(cuts);
+}
+
+void describeMove(QPlainTextEdit& box, const QString& name) {
+  shell::describe(&box, name,
+                  QStringLiteral("%1, scrolled into the room a line at a time. The room takes the "
+                                 "first 92 characters of a line: the rest is marked in red.")
+                      .arg(name));
+  QObject::connect(&box, &QPlainTextEdit::textChanged, &box, [&box] { markCuts(box); });
+}
+
 }  // namespace
 
 Moves::Moves(shell::Program& program)
@@ -42,7 +70,8 @@ Moves::Moves(shell::Program& program)
       Command4(shell::makeButton(QStringLiteral("Load Defaults"), this)),
       Command5(shell::makeButton(QStringLiteral("Clear Moves"), this)),
       Command6(shell::makeButton(QStringLiteral("Close"), this)),
-      Command7(shell::makeButton(QStringLiteral("Instructions"), this)) {
+      Command7(shell::makeButton(QStringLiteral("Instructions"), this)),
+      Status(new shell::StatusLine(this)) {
   auto* grid = new QGridLayout(this);
   grid->addWidget(Label1, 0, 0, 1, 3);
   grid->addWidget(Text1, 1, 0, 1, 3);
@@ -55,6 +84,9 @@ Moves::Moves(shell::Program& program)
   grid->addWidget(Command4, 5, 0);
   grid->addWidget(Command5, 5, 1);
   grid->addWidget(Command6, 5, 2);
+  grid->addWidget(Status, 6, 0, 1, 3);
+  describeMove(*Text1, Label1->text());
+  describeMove(*Text2, Label2->text());
   shell::chainFocus(
       {Text1, Text2, Command1, Command2, Command3, Command4, Command5, Command6, Command7});
 
@@ -78,20 +110,24 @@ void Moves::Form_Load() {
 }
 
 void Moves::Command1_Click() {
-  chatlink::ScrollText(link(), shell::boxText(*Text1), noPrefix_);
+  shell::scrollShown(*Status, link(), shell::boxText(*Text1), noPrefix_);
 }
 
 void Moves::Command2_Click() {
-  chatlink::ScrollText(link(), shell::boxText(*Text2), noPrefix_);
+  shell::scrollShown(*Status, link(), shell::boxText(*Text2), noPrefix_);
 }
 
 void Moves::Command3_Click() {
+  QStringList saved;
   QStringList failed;
   const std::pair<QPlainTextEdit*, const char*> saves[] = {{Text1, kFile1}, {Text2, kFile2}};
   for (const auto& [box, name] : saves) {
     const std::filesystem::path path = folder_ / name;
-    if (!chatlink::SaveText(shell::boxText(*box), path)) failed << shownPath(path);
+    (chatlink::SaveText(shell::boxText(*box), path) ? saved : failed) << shownPath(path);
   }
+  Status->say(saved.isEmpty()
+                  ? QStringLiteral("Nothing was saved.")
+                  : QStringLiteral("Saved %1").arg(saved.join(QStringLiteral(" and "))));
   if (failed.isEmpty()) return;
   program().messageBox(this, QStringLiteral("Save New Moves"),
                        QStringLiteral("These files could not be written:\n%1\n\n"

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "shell/Form.h"
+#include "shell/StatusLine.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -39,6 +40,8 @@ class Moves final : public shell::Form {
   QPushButton* const Command5;  // Clear Moves
   QPushButton* const Command6;  // Close
   QPushButton* const Command7;  // Instructions
+  // How far a scroll has got, and where the moves were saved.
+  shell::StatusLine* const Status;
 
  protected:
   void Form_Load() override;

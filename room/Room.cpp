@@ -80,7 +80,7 @@ Room::Room(shell::Program& program)
       Text5(new QPlainTextEdit(this)),
       Command3(shell::makeButton(QStringLiteral("Send"), this)),
       Command5(shell::makeButton(QStringLiteral("Clear"), this)),
-      ImStatus(new QLabel(this)) {
+      ImStatus(new shell::StatusLine(this)) {
   Text2->setVisible(false);
   Line1->setFrameShape(QFrame::HLine);
   Line1->setFrameShadow(QFrame::Sunken);
@@ -90,6 +90,17 @@ Room::Room(shell::Program& program)
   Text5->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Text5->setTabChangesFocus(true);
   Text5->setMinimumHeight(90);
+  shell::describe(Combo1, QStringLiteral("Location"), QStringLiteral("Where the room is listed"));
+  shell::describe(Combo2, QStringLiteral("Category"),
+                  QStringLiteral("The room's category (not used for a private room)"));
+  shell::describe(Text1, QStringLiteral("Chat room name"),
+                  QStringLiteral("The name of the room to get into, up to 21 characters"));
+  shell::describe(Text3, Label2->text(),
+                  QStringLiteral("How many attempts came before the current one"));
+  shell::describe(Text4, QStringLiteral("Screen name"),
+                  QStringLiteral("Who gets the instant message, up to 10 characters"));
+  shell::describe(Text5, QStringLiteral("Message"),
+                  QStringLiteral("The instant message, up to 300 characters"));
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Combo1, 0, 0);
@@ -112,7 +123,6 @@ Room::Room(shell::Program& program)
   buttons->addStretch(1);
   grid->addLayout(buttons, 8, 0);
   grid->addWidget(Text5, 8, 1, 1, 2);
-  ImStatus->setWordWrap(true);
   grid->addWidget(ImStatus, 9, 0, 1, 3);
   shell::chainFocus({Text1, Command1, Command2, Command4, Combo1, Combo2, Text3, Check1, Text4,
                      Text5, Command3, Command5});
@@ -183,7 +193,7 @@ void Room::Command3_Click() {
   // A click inside this send's waits would send the message first and leave this send an empty
   // box to send.
   Command3->setEnabled(false);
-  ImStatus->setText(QStringLiteral("Sending..."));
+  ImStatus->say(QStringLiteral("Sending..."));
   chatlink::DismissMessageBox(link());
   Text boxText;
   const chatlink::ImOutcome outcome =
@@ -192,14 +202,13 @@ void Room::Command3_Click() {
   switch (outcome) {
     case chatlink::ImOutcome::Sent:
       Text5->clear();
-      ImStatus->setText(QStringLiteral("Sent."));
+      ImStatus->say(QStringLiteral("Sent."));
       break;
     case chatlink::ImOutcome::Refused:
-      ImStatus->setText(
-          QStringLiteral("Refused by the client: \"%1\"").arg(shell::toQString(boxText)));
+      ImStatus->say(QStringLiteral("Refused by the client: \"%1\"").arg(shell::toQString(boxText)));
       break;
     case chatlink::ImOutcome::GaveUp:
-      ImStatus->setText(QStringLiteral("No answer from the client."));
+      ImStatus->say(QStringLiteral("No answer from the client."));
       break;
   }
   Command3->setEnabled(true);

@@ -36,6 +36,11 @@ QPushButton* makeButton(const QString& caption, QWidget* parent) {
   return button;
 }
 
+void describe(QWidget* control, const QString& name, const QString& tip) {
+  control->setAccessibleName(name);
+  control->setToolTip(tip);
+}
+
 void chainFocus(std::initializer_list<QWidget*> order) {
   QWidget* previous = nullptr;
   for (QWidget* widget : order) {

@@ -22,6 +22,10 @@ void setBoxText(QPlainTextEdit& box, TextView text);
 // A button of a window, with its caption.
 QPushButton* makeButton(const QString& caption, QWidget* parent);
 
+// Says what a control holds or does: to the pointer as its tool tip and to screen readers as its
+// accessible name.
+void describe(QWidget* control, const QString& name, const QString& tip);
+
 // Chains the keyboard focus through the widgets in the order given.
 void chainFocus(std::initializer_list<QWidget*> order);
 

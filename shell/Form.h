@@ -18,8 +18,9 @@ class Form : public QWidget {
   FormId id() const { return id_; }
   bool loaded() const { return loaded_; }
 
-  // Loads the window on its first showing, then shows it.
-  void Show();
+  // Loads the window on its first showing, then shows it: where it was last time, else beside
+  // the window that opens it.
+  void Show(const Form* opener = nullptr);
   void Hide();
 
  protected:
@@ -27,6 +28,8 @@ class Form : public QWidget {
   // The system close of any window ends the program.
   void Form_Unload();
   void closeEvent(QCloseEvent* event) override;
+  // Remembers where the window was, for its next showing in this run and the next.
+  void hideEvent(QHideEvent* event) override;
 
   Program& program() const { return program_; }
   const chatlink::Link& link() const;
@@ -36,6 +39,8 @@ class Form : public QWidget {
   void openTool(FormId tool);
 
  private:
+  void place(const Form* opener);
+
   Program& program_;
   const FormId id_;
   bool loaded_ = false;

@@ -34,9 +34,9 @@ Form* Program::existing(FormId id) const {
   return forms_[static_cast<std::size_t>(id)].get();
 }
 
-void Program::show(FormId id) {
+void Program::show(FormId id, const Form* opener) {
   if (ended()) return;
-  if (Form* target = form(id)) target->Show();
+  if (Form* target = form(id)) target->Show(opener);
 }
 
 void Program::hide(FormId id) {

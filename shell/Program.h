@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <array>
 #include <functional>
@@ -37,8 +38,9 @@ class Program {
     return static_cast<W&>(*form(W::Id));
   }
 
-  // Shows a window (loading it on its first showing), not modal.
-  void show(FormId id);
+  // Shows a window (loading it on its first showing), not modal; opener is the window that
+  // opens it, if any.
+  void show(FormId id, const Form* opener = nullptr);
   void hide(FormId id);
 
   // Shows the launcher.
@@ -54,6 +56,10 @@ class Program {
   // A modal question over a window with Yes and No, No the default: true when the user says Yes.
   // Tests replace it to answer.
   std::function<bool(QWidget* over, const QString& title, const QString& text)> askYesNo;
+
+  // Where on the screen the client shows its chat, which windows leave clear where there is room;
+  // unset when the client shows nothing of its own.
+  std::function<QRect()> keepClear;
 
  protected:
   virtual std::unique_ptr<Form> makeForm(FormId id) = 0;

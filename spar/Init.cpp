@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
@@ -30,7 +31,21 @@ QListWidget* makeColumn(QWidget* parent) {
   auto* list = new QListWidget(parent);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setSortingEnabled(false);
+  // A text too long for its column is cut with an ellipsis and shown whole in its tool tip, so
+  // that no column scrolls sideways and a row keeps reading as one line.
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list->setTextElideMode(Qt::ElideRight);
   return list;
+}
+
+void setCell(QListWidgetItem& cell, const QString& text) {
+  cell.setText(text);
+  cell.setToolTip(text);
+}
+
+void addCell(QListWidget& list, const QString& text) {
+  auto* cell = new QListWidgetItem(&list);
+  setCell(*cell, text);
 }
 
 // The class column is as wide as the boxes of new values, so Text1 stands right under it.
@@ -55,12 +70,17 @@ QListWidgetItem* selectedItem(const QListWidget& list) {
   return selected.isEmpty() ? nullptr : selected.front();
 }
 
+int selectedRow(const QListWidget& list) {
+  const QListWidgetItem* item = selectedItem(list);
+  return item == nullptr ? -1 : list.row(item);
+}
+
 // Puts the number typed in a box over the selected item of a list. Nothing is selected, or a
 // number the list could not read back: the item stays as it is.
 void changeSelected(QListWidget& list, const QLineEdit& typed) {
   QListWidgetItem* item = selectedItem(list);
   const std::optional<Text> number = listNumber(toText(typed.text()));
-  if (item != nullptr && number) item->setText(toQString(*number));
+  if (item != nullptr && number) setCell(*item, toQString(*number));
 }
 
 // The width at which the directions wrap one instruction to a line: the runs of blanks between
@@ -107,6 +127,7 @@ Init::Init(shell::Program& program)
       Command3(makeButton(QStringLiteral("Clear"), this)),
       Command4(makeButton(QStringLiteral("Close"), this)),
       Label4(new QLabel(QStringLiteral("****"), this)),
+      Status(new shell::StatusLine(this)),
       Chat1(program.link()),
       Chat2(program.link()) {
   List4->setVisible(false);
@@ -121,13 +142,49 @@ Init::Init(shell::Program& program)
 
   // The three lists side by side on the left, with the two change buttons and their boxes under
   // them; on the right the directions, the spar's worth and the buttons in two columns.
-  auto* columns = new QHBoxLayout;
+  auto* columns = new QGridLayout;
   List1->setMinimumWidth(160);
   List2->setFixedWidth(kNarrow + 20);
   List3->setFixedWidth(kNarrow);
-  columns->addWidget(List1, 1);
-  columns->addWidget(List2);
-  columns->addWidget(List3);
+  const std::pair<QListWidget*, QString> headed[] = {{List1, QStringLiteral("Name")},
+                                                     {List2, QStringLiteral("Init")},
+                                                     {List3, QStringLiteral("Class")}};
+  int column = 0;
+  for (const auto& [list, heading] : headed) {
+    auto* header = new QLabel(heading, this);
+    header->setBuddy(list);
+    columns->addWidget(header, 0, column);
+    columns->addWidget(list, 1, column++);
+  }
+  columns->setColumnStretch(0, 1);
+  columns->setRowStretch(1, 1);
+  columns->setHorizontalSpacing(0);
+  // The three lists scroll as one, with one scroll bar at the right of the last, so that row i
+  // of each keeps reading as one line.
+  List1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  List2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  for (QListWidget* from : {List1, List2, List3}) {
+    for (QListWidget* to : {List1, List2, List3}) {
+      if (from != to) {
+        connect(from->verticalScrollBar(), &QScrollBar::valueChanged, to->verticalScrollBar(),
+                &QScrollBar::setValue);
+      }
+    }
+    connect(from, &QListWidget::itemSelectionChanged, this, &Init::markSelectedRows);
+  }
+  shell::describe(List1, QStringLiteral("Names"), QStringLiteral("The players' screen names"));
+  shell::describe(List2, QStringLiteral("Initiatives"),
+                  QStringLiteral("Each player's initiative roll: select one for Change Init"));
+  shell::describe(List3, QStringLiteral("Class answers"),
+                  QStringLiteral("Each player's class answer: select one for Change Mortal"));
+  shell::describe(Text2, QStringLiteral("New initiative"),
+                  QStringLiteral("Change Init puts this number over the selected initiative"));
+  shell::describe(Text1, QStringLiteral("New class"),
+                  QStringLiteral("Change Mortal puts this number over the selected class answer"));
+  shell::describe(Text4, Label2->text(), QStringLiteral("The highest number of dice in the spar"));
+  shell::describe(Text5, Label3->text(), QStringLiteral("How many people fight in the spar"));
+  Label2->setBuddy(Text4);
+  Label3->setBuddy(Text5);
   auto* changes = new QHBoxLayout;
   changes->addWidget(Command11);
   changes->addWidget(Text2);
@@ -157,6 +214,7 @@ Init::Init(shell::Program& program)
   right->addLayout(worth);
   right->addLayout(buttons);
   right->addWidget(Label4);
+  right->addWidget(Status);
   right->addStretch(1);
 
   auto* window = new QHBoxLayout(this);
@@ -180,6 +238,38 @@ Init::Init(shell::Program& program)
   connect(Command9, &QPushButton::clicked, this, &Init::Command9_Click);
   connect(Command10, &QPushButton::clicked, this, &Init::Command10_Click);
   connect(Command11, &QPushButton::clicked, this, &Init::Command11_Click);
+  markSelectedRows();
+}
+
+void Init::markSelectedRows() {
+  QListWidget* const lists[] = {List1, List2, List3};
+  const QBrush mark(palette().color(QPalette::Highlight).lighter(170));
+  for (QListWidget* list : lists) {
+    for (int row = 0; row < list->count(); ++row)
+      list->item(row)->setData(Qt::BackgroundRole, QVariant());
+  }
+  for (QListWidget* selected : lists) {
+    const int row = selectedRow(*selected);
+    if (row < 0) continue;
+    for (QListWidget* other : lists) {
+      if (other != selected && row < other->count() && !other->item(row)->isSelected())
+        other->item(row)->setBackground(mark);
+    }
+  }
+  const auto whose = [this](const QListWidget& list, const QString& what, const QString& button) {
+    const int row = selectedRow(list);
+    if (row < 0 || row >= List1->count()) {
+      return QStringLiteral(
+                 "Select a value in the %1 list first; %2 then puts the number in the "
+                 "box beside it over that value")
+          .arg(what, button);
+    }
+    return QStringLiteral("%1 puts the number in the box beside it over the %2 of %3 (row %4)")
+        .arg(button, what, List1->item(row)->text())
+        .arg(row + 1);
+  };
+  Command11->setToolTip(whose(*List2, QStringLiteral("initiative"), Command11->text()));
+  Command10->setToolTip(whose(*List3, QStringLiteral("class answer"), Command10->text()));
 }
 
 void Init::Form_Load() {
@@ -208,9 +298,9 @@ void Init::Command2_Click() {
 void Init::Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said) {
   const std::optional<NewRow> row = rollRow(Screen_Name, What_Said, items(*List1));
   if (!row) return;
-  List1->addItem(toQString(row->name));
-  List2->addItem(toQString(row->initiative));
-  List3->addItem(toQString(kNoAnswer));
+  addCell(*List1, toQString(row->name));
+  addCell(*List2, toQString(row->initiative));
+  addCell(*List3, toQString(kNoAnswer));
   List4->addItem(QString());
   ++PeopleCount;
 }
@@ -222,10 +312,11 @@ void Init::Command5_Click() {
   const std::vector<std::size_t> order = initiativeOrder(initiatives);
   for (std::size_t place = 0; place < order.size(); ++place) {
     const int row = static_cast<int>(place);
-    List1->item(row)->setText(toQString(names[order[place]]));
-    List2->item(row)->setText(toQString(initiatives[order[place]]));
+    setCell(*List1->item(row), toQString(names[order[place]]));
+    setCell(*List2->item(row), toQString(initiatives[order[place]]));
   }
   Command6->setEnabled(true);
+  markSelectedRows();
 }
 
 void Init::Command3_Click() {
@@ -249,7 +340,11 @@ void Init::Command4_Click() {
 void Init::Command7_Click() {
   Chat2.SendLine(kClassCall);
   // The buttons change only after the pause, so a second click within it announces again.
-  chatlink::Pause(link().host, 1);
+  {
+    shell::StatusLine::Send pausing(
+        *Status, QStringLiteral("Sign-up announced: answers are taken after this second"));
+    chatlink::Pause(link().host, 1);
+  }
   Command7->setEnabled(false);
   Command8->setEnabled(true);
   Chat2.StartScan();
@@ -257,7 +352,7 @@ void Init::Command7_Click() {
 
 void Init::Chat2_ChatMsg(const Text& Screen_Name, const Text& What_Said) {
   for (const std::size_t row : answerRows(Screen_Name, What_Said, items(*List1), items(*List4))) {
-    List3->item(static_cast<int>(row))->setText(toQString(What_Said));
+    setCell(*List3->item(static_cast<int>(row)), toQString(What_Said));
     List4->item(static_cast<int>(row))->setText(toQString(kAnswered));
   }
 }

@@ -2,6 +2,7 @@
 
 #include "chatlink/ChatScanner.h"
 #include "shell/Form.h"
+#include "shell/StatusLine.h"
 
 class QLabel;
 class QLineEdit;
@@ -52,6 +53,7 @@ class Init final : public shell::Form {
   QPushButton* const Command3;  // Clear
   QPushButton* const Command4;  // Close
   QLabel* const Label4;
+  shell::StatusLine* const Status;  // what Start Mortal's pause is waiting for
   chatlink::ChatScanner Chat1;
   chatlink::ChatScanner Chat2;
 
@@ -75,6 +77,9 @@ class Init final : public shell::Form {
   void Command11_Click();
   void Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said);
   void Chat2_ChatMsg(const Text& Screen_Name, const Text& What_Said);
+  // Marks, in the other lists, the row of a value selected in one, and says on the two change
+  // buttons whose value they would change.
+  void markSelectedRows();
 };
 
 }  // namespace kestar::spar

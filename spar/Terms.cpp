@@ -56,6 +56,7 @@ Terms::Terms(shell::Program& program)
       Check9(new QCheckBox(QStringLiteral("<b>"), this)),
       Check10(new QCheckBox(QStringLiteral("<i>"), this)),
       Check11(new QCheckBox(QStringLiteral("<u>"), this)),
+      Status(new shell::StatusLine(this)),
       Chat1(program.link()) {
   // The terms one under the other, Other with its text, then the buttons in a row with the
   // markup boxes stacked to their right.
@@ -72,6 +73,9 @@ Terms::Terms(shell::Program& program)
   grid->addWidget(Check9, row, 3);
   grid->addWidget(Check10, row + 1, 3);
   grid->addWidget(Check11, row + 2, 3);
+  grid->addWidget(Status, row + 3, 0, 1, 4);
+  shell::describe(Text1, QStringLiteral("Other term"),
+                  QStringLiteral("A term of your own, posted when Other is ticked"));
 
   shell::chainFocus({Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Text1,
                      Command1, Command3, Command2, Check9, Check10, Check11});
@@ -92,12 +96,14 @@ void Terms::Form_Load() {
 
 void Terms::Command1_Click() {
   TagPrefix = rolls::tagPrefix(ticked(*Check9), ticked(*Check10), ticked(*Check11));
+  shell::StatusLine::Send sending(*Status, QStringLiteral("Posting the terms"));
   Chat1.SendLine(TagPrefix + Text(kHeader));
   // Each box is looked at when its turn comes, so a tick changed during a pause counts for the
   // terms not reached yet.
   const QCheckBox* const terms[] = {Check1, Check2, Check3, Check4, Check5, Check6, Check7};
   for (std::size_t i = 0; i < std::size(terms); ++i) {
     if (!ticked(*terms[i])) continue;
+    sending.progress(QStringLiteral("Posting term %1 of %2").arg(i + 1).arg(std::size(terms)));
     Chat1.SendLine(TagPrefix + Text(kTerms[i]));
     chatlink::Pause(link().host, 1);
   }

@@ -2,6 +2,7 @@
 
 #include "chatlink/ChatScanner.h"
 #include "shell/Form.h"
+#include "shell/StatusLine.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -33,6 +34,8 @@ class Terms final : public shell::Form {
   QCheckBox* const Check9;      // <b>
   QCheckBox* const Check10;     // <i>
   QCheckBox* const Check11;     // <u>
+  // How far Send has got.
+  shell::StatusLine* const Status;
   chatlink::ChatScanner Chat1;  // only sends
 
  protected:

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "chatlink/CodePage.h"
 #include "tally/LogLines.h"
 
 namespace kestar::tally {
@@ -12,6 +13,7 @@ namespace {
 
 constexpr std::string_view kHelp =
     "Usage: kestar-tally [--bold] [--italic] [--underline] [--csv] [LOG]\n"
+    "       kestar-tally --fairness [--by-roller] [--csv] [LOG]\n"
     "Totals every dice roll in a chat log written by Kestar's logger, as the dice counter would\n"
     "have: for each roll line, its line number and the lines the counter would have said, then\n"
     "per roller the rolls totalled, the sum and the highest of their totals and the first roll\n"
@@ -19,6 +21,13 @@ constexpr std::string_view kHelp =
     "or not given; its lines are name, \":\", tab, text, in the 8-bit code page.\n"
     "  --bold --italic --underline  the formatting boxes ticked: the prefix of the lines said\n"
     "  --csv    only the summary, as CSV with a header row; the closing line goes to stderr\n"
+    "  --fairness  were the dice fair? Instead of the listing and summary, for every number of\n"
+    "           sides of the totalled rolls: how often each face came up, the count expected of\n"
+    "           fair dice, Pearson's chi-square, its degrees of freedom and p-value, flagged\n"
+    "           when p < 0.01, and a plain sentence. A size with fewer than 5 dice expected per\n"
+    "           face is too few to test; a value outside 1..sides is counted, not tested.\n"
+    "           p is how often fair dice would stray at least this far by chance alone.\n"
+    "  --by-roller  with --fairness, the same for each roller's sizes with enough dice\n"
     "A roll line the rules cannot total is listed as skipped with the reason, never guessed.\n"
     "Lines not in the log's format are skipped and counted in the closing line.\n"
     "Exit status 0 when the log was read; 2 when it cannot be read, the output cannot be\n"
@@ -30,6 +39,21 @@ struct CloseFile {
 
 std::string errorText(int number) {
   return std::generic_category().message(number);
+}
+
+void writeFairnessReport(const Invocation& invocation, const Tally& tally, std::ostream& out,
+                         std::ostream& err) {
+  std::vector<std::string> names;
+  for (const RollerTotals& row : tally.rollers())
+    names.push_back(chatlink::toCodePage(row.name));
+  const std::vector<DiceFaces>* byRoller = invocation.byRoller ? &tally.facesByRoller() : nullptr;
+  if (invocation.csv) {
+    writeFairnessCsv(out, tally.faces(), names, byRoller);
+    err << closingLine(tally.counts()) << '\n';
+  } else {
+    writeFairness(out, tally.faces(), names, byRoller);
+    out << closingLine(tally.counts()) << '\n';
+  }
 }
 
 }  // namespace
@@ -48,6 +72,10 @@ Invocation parseArguments(const std::vector<std::string_view>& arguments) {
       invocation.formatting.underline = true;
     } else if (argument == "--csv") {
       invocation.csv = true;
+    } else if (argument == "--fairness") {
+      invocation.fairness = true;
+    } else if (argument == "--by-roller") {
+      invocation.byRoller = true;
     } else if (argument.size() > 1 && argument.front() == '-') {
       invocation.error = "unknown option " + std::string(argument);
     } else if (pathGiven) {
@@ -56,6 +84,9 @@ Invocation parseArguments(const std::vector<std::string_view>& arguments) {
       invocation.path = argument;
       pathGiven = true;
     }
+  }
+  if (invocation.byRoller && !invocation.fairness && invocation.error.empty()) {
+    invocation.error = "--by-roller goes with --fairness";
   }
   return invocation;
 }
@@ -83,7 +114,9 @@ int runTally(const std::vector<std::string_view>& arguments, std::FILE* standard
     }
   }
 
-  Tally tally(invocation.formatting, invocation.csv ? nullptr : &out);
+  const bool listed = !invocation.csv && !invocation.fairness;
+  Tally tally(invocation.formatting, listed ? &out : nullptr);
+  if (invocation.fairness) tally.countFaces(invocation.byRoller);
   const int readError =
       readLines(fromInput ? standardInput : file.get(),
                 [&](std::string_view line, bool overlong) { tally.addLine(line, overlong); });
@@ -95,7 +128,9 @@ int runTally(const std::vector<std::string_view>& arguments, std::FILE* standard
     return kExitFailed;
   }
 
-  if (invocation.csv) {
+  if (invocation.fairness) {
+    writeFairnessReport(invocation, tally, out, err);
+  } else if (invocation.csv) {
     writeCsv(out, tally.rollers());
     err << closingLine(tally.counts()) << '\n';
   } else {

@@ -14,6 +14,8 @@ namespace kestar::tally {
 struct Invocation {
   Formatting formatting;
   bool csv = false;
+  bool fairness = false;
+  bool byRoller = false;
   bool help = false;
   std::string path;   // empty or "-": standard input
   std::string error;  // set when the command line is wrong

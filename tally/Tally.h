@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "chatlink/Types.h"
+#include "dice/rules/RollLine.h"
+#include "tally/Fairness.h"
 
 namespace kestar::tally {
 
@@ -49,22 +51,47 @@ class Tally final {
   // the log's format whatever it holds.
   void addLine(std::string_view line, bool overlong = false);
 
+  // From now on also counts the faces of the totalled rolls' dice, for the fairness test; per
+  // roller too when byRoller.
+  void countFaces(bool byRoller);
+  const DiceFaces& faces() const { return faces_; }
+  // Per row of rollers(), when counted per roller; rows without a roll counted may be missing at
+  // the end.
+  const std::vector<DiceFaces>& facesByRoller() const { return facesByRoller_; }
+
   // One row per name, in the order the names first rolled.
   const std::vector<RollerTotals>& rollers() const { return rollers_; }
   const LineCounts& counts() const { return counts_; }
 
  private:
-  RollerTotals& roller(const Text& name);
-  void list(std::string_view text);
+  // The row of a name, new at the end when the name has none yet.
+  std::size_t rowOf(const Text& name);
+  // The listing: a line's number and tab, a line said, the gathered lines written.
+  void startListed();
+  void listLine(TextView text);
+  void writeListed();
 
   Text prefix_;
   std::ostream* listing_;
   std::vector<RollerTotals> rollers_;
   std::unordered_map<Text, std::size_t> rowOf_;
   LineCounts counts_;
-  std::string screenName_;
-  std::string whatSaid_;
+  Text whatSaidText_;
+  rolls::RollOutcome outcome_;
+  bool countFaces_ = false;
+  bool byRoller_ = false;
+  DiceFaces faces_;
+  std::vector<DiceFaces> facesByRoller_;
+  std::string listed_;
 };
+
+// Rows of cells in columns as wide as their widest cell, two blanks apart, right-aligned but for
+// the first column when firstToTheLeft.
+void writeTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows,
+                bool firstToTheLeft);
+// A CSV cell (RFC 4180 quoting) of a text in the code page; one a spreadsheet would take for a
+// formula is written as text.
+std::string csvField(std::string text);
 
 // The rollers as a table with a heading row, names to the left and numbers to the right.
 void writeSummary(std::ostream& out, const std::vector<RollerTotals>& rollers);

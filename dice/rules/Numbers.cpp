@@ -16,6 +16,10 @@ bool isDigit(char16_t c) {
   return c >= u'0' && c <= u'9';
 }
 
+bool isExponentMark(char16_t c) {
+  return c == u'E' || c == u'e' || c == u'D' || c == u'd';
+}
+
 // Walks a text as the parse sees it: blanks are not there.
 class Reader {
  public:
@@ -71,6 +75,23 @@ double leadingNumber(TextView text) {
     negative = sign == u'-';
     reader.next();
   }
+  // A whole number of up to 15 digits with no point or exponent after it, the usual die value,
+  // is exact in a double digit by digit: the chat log tally reads hundreds of thousands of them.
+  // Any other number is read again below.
+  const Reader atDigits = reader;
+  double whole = 0;
+  std::size_t wholeDigits = 0;
+  for (char16_t c = reader.peek(); isDigit(c) && wholeDigits <= 15; c = reader.peek()) {
+    whole = whole * 10 + (c - u'0');
+    ++wholeDigits;
+    reader.next();
+  }
+  if (const char16_t after = reader.peek();
+      wholeDigits >= 1 && wholeDigits <= 15 && after != u'.' && !isExponentMark(after)) {
+    return negative ? -whole : whole;
+  }
+  reader = atDigits;
+
   std::string significand;
   std::size_t count = reader.digits(significand);
   if (reader.peek() == u'.') {
@@ -81,8 +102,7 @@ double leadingNumber(TextView text) {
   if (count == 0) return 0;
 
   std::string exponent;
-  if (const char16_t mark = reader.peek();
-      mark == u'E' || mark == u'e' || mark == u'D' || mark == u'd') {
+  if (isExponentMark(reader.peek())) {
     reader.next();
     std::string sign;
     if (const char16_t c = reader.peek(); c == u'+' || c == u'-') {

@@ -72,7 +72,10 @@ std::optional<InitiativeRoll> initiativeRoll(TextView screenName, TextView whatS
   return InitiativeRoll{Text(whatSaid.substr(0, found - 1)), value};
 }
 
-std::variant<Roller, Skip> change(TextView line) {
+namespace {
+
+// Roller and dice count of a line into roller, or why they cannot be cut out of it.
+std::optional<Skip> cutRoller(TextView line, Roller& roller) {
   const std::size_t found = chatlink::findNoCase(line, kRolled, 0);
   if (found == TextView::npos) return Skip::NoRolled;
   const std::size_t rolledPos = found + 1;
@@ -81,10 +84,17 @@ std::variant<Roller, Skip> change(TextView line) {
   const std::size_t countFrom = rolledPos + kRolled.size() + 1;
   const std::size_t countEnd = search(line, countFrom, u' ');
   if (countEnd == 0) return Skip::NoBlankAfterCount;
-  Roller roller;
   roller.RolledPos = static_cast<int>(rolledPos);
-  roller.RollerName = Text(characters(line, 1, rolledPos - 2));
-  roller.DiceCount = Text(characters(line, countFrom, countEnd - countFrom));
+  roller.RollerName.assign(characters(line, 1, rolledPos - 2));
+  roller.DiceCount.assign(characters(line, countFrom, countEnd - countFrom));
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<Roller, Skip> change(TextView line) {
+  Roller roller;
+  if (const std::optional<Skip> skip = cutRoller(line, roller)) return *skip;
   return roller;
 }
 
@@ -93,23 +103,51 @@ int sides1(TextView diceCount) {
   return n == 1 || n == 2 || n == 3 || n == 4 ? static_cast<int>(n) : 0;
 }
 
-std::optional<std::vector<double>> dieValues(TextView line, int dice) {
+int dieSides(TextView line, const Roller& roller) {
+  constexpr TextView kSided = u"-sided";
+  // Nine digits at most: any more would be no die.
+  constexpr std::size_t kLongest = 9;
+  const std::size_t from =
+      static_cast<std::size_t>(roller.RolledPos) + kRolled.size() + 1 + roller.DiceCount.size() + 1;
+  const TextView field = characters(line, from, kLongest + kSided.size());
+  const std::size_t digits = field.find(kSided);
+  if (digits == 0 || digits == TextView::npos) return 0;
+  int sides = 0;
+  for (const char16_t c : field.substr(0, digits)) {
+    if (c < u'0' || c > u'9') return 0;
+    sides = sides * 10 + (c - u'0');
+  }
+  return sides;
+}
+
+namespace {
+
+// The die values of a line into values; false when the blanks between them are missing.
+bool cutValues(TextView line, int dice, std::vector<double>& values) {
   const std::size_t colon = search(line, dice == 4 ? kColonFromFourDice : kColonFrom, u':');
   // Two characters stand between the colon and the first value. The first field runs to the
   // blank after it, that blank included; the others lie between two blanks; the last runs to the
   // end of the line.
-  std::vector<double> values;
+  values.clear();
   std::size_t field = colon + 3;
   std::size_t searchFrom = colon + 4;
   for (int k = 1; k < dice; ++k) {
     const std::size_t blank = search(line, searchFrom, u' ');
-    if (blank == 0) return std::nullopt;
+    if (blank == 0) return false;
     const std::size_t fieldEnd = k == 1 ? blank : blank - 1;
     values.push_back(leadingNumber(characters(line, field, fieldEnd + 1 - field)));
     field = blank + 1;
     searchFrom = blank + 1;
   }
   values.push_back(leadingNumber(characters(line, field)));
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<double>> dieValues(TextView line, int dice) {
+  std::vector<double> values;
+  if (!cutValues(line, dice, values)) return std::nullopt;
   return values;
 }
 
@@ -149,31 +187,44 @@ Text snagLine(TextView tagPrefix) {
 
 RollOutcome countRoll(TextView screenName, TextView whatSaid, TextView tagPrefix) {
   RollOutcome outcome;
+  countRoll(screenName, whatSaid, tagPrefix, outcome);
+  return outcome;
+}
+
+void countRoll(TextView screenName, TextView whatSaid, TextView tagPrefix, RollOutcome& outcome) {
+  outcome.values.clear();
+  outcome.scores.clear();
+  outcome.total = 0;
+  outcome.totalText.clear();
+  outcome.snagLines.clear();
+  outcome.announcement.clear();
+  outcome.skipped.reset();
   if (screenName != kService) {
+    outcome.roller.reset();
     outcome.skipped = Skip::NotTheService;
-    return outcome;
+    return;
   }
   if (!isRollLine(screenName, whatSaid)) {
+    outcome.roller.reset();
     outcome.skipped = Skip::NoNumberAtTheEnd;
-    return outcome;
+    return;
   }
-  auto named = change(whatSaid);
-  if (const Skip* skip = std::get_if<Skip>(&named)) {
-    outcome.skipped = *skip;
-    return outcome;
+  Roller& roller = outcome.roller ? *outcome.roller : outcome.roller.emplace();
+  if (const std::optional<Skip> why = cutRoller(whatSaid, roller)) {
+    outcome.roller.reset();
+    outcome.skipped = *why;
+    return;
   }
-  const Roller& roller = outcome.roller.emplace(std::get<Roller>(std::move(named)));
   const int dice = sides1(roller.DiceCount);
   if (dice == 0) {
     outcome.skipped = Skip::NotOneToFourDice;
-    return outcome;
+    return;
   }
-  auto values = dieValues(whatSaid, dice);
-  if (!values) {
+  if (!cutValues(whatSaid, dice, outcome.values)) {
+    outcome.values.clear();
     outcome.skipped = Skip::MissingValue;
-    return outcome;
+    return;
   }
-  outcome.values = std::move(*values);
   for (double value : outcome.values) {
     const std::optional<std::int16_t> score = Dice1(value);
     if (!score) {
@@ -183,16 +234,17 @@ RollOutcome countRoll(TextView screenName, TextView whatSaid, TextView tagPrefix
       outcome.snagLines.clear();
       outcome.total = 0;
       outcome.skipped = Skip::ScoreTooLarge;
-      return outcome;
+      return;
     }
     if (value == kSnagValue) outcome.snagLines.push_back(snagLine(tagPrefix));
     outcome.scores.push_back(*score);
     outcome.total += *score;
   }
   outcome.totalText = decimalText(outcome.total);
-  outcome.announcement =
-      Text(tagPrefix) + outcome.totalText + Text(kTotalOfRollBy) + roller.RollerName;
-  return outcome;
+  outcome.announcement.append(tagPrefix)
+      .append(outcome.totalText)
+      .append(kTotalOfRollBy)
+      .append(roller.RollerName);
 }
 
 }  // namespace kestar::rolls

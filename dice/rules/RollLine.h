@@ -58,6 +58,8 @@ struct RollOutcome {
 // The whole road of one chat line: the filter, roller and dice count, the die values, the scores,
 // the total and the lines to say, each with tagPrefix in front.
 RollOutcome countRoll(TextView screenName, TextView whatSaid, TextView tagPrefix);
+// The same into the outcome of an earlier line, whose room it reuses: for a whole log of lines.
+void countRoll(TextView screenName, TextView whatSaid, TextView tagPrefix, RollOutcome& outcome);
 
 // The filter: the service said it and its last three characters read as a number other than 0.
 bool isRollLine(TextView screenName, TextView whatSaid);
@@ -65,6 +67,10 @@ bool isRollLine(TextView screenName, TextView whatSaid);
 std::variant<Roller, Skip> change(TextView line);
 // The number of dice a dice count names, when it is 1 to 4; 0 for any other.
 int sides1(TextView diceCount);
+// The number of sides of the dice a line names right after its dice count and blank, as in
+// "rolled 2 100-sided dice": the digits before "-sided". The counter does not read it; the
+// tally's fairness test does. 0 when the line names none there.
+int dieSides(TextView line, const Roller& roller);
 // The die values of a line with that many dice, cut after its first colon from position 14 (20 for
 // four dice); nothing when the blanks between the values are missing.
 std::optional<std::vector<double>> OneDice(TextView line);

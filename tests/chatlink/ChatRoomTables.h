@@ -4,14 +4,14 @@
 #include <vector>
 
 #include "chatlink/Types.h"
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 // The messages the chat client's windows receive from the link's procedures, as tables built
-// from the windows' handles: the same tables check the simulated client and the real windows.
+// from the windows' handles: the same tables check the own client and the real windows.
 namespace kestar::test::tables {
 
 using chatlink::Hwnd;
-using sim::Message;
+using client::Message;
 
 // Client windows that lack one kind of a chat room's children: FindChatRoom passes them over.
 struct NotARoom {

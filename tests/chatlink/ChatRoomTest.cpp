@@ -9,10 +9,10 @@ namespace {
 
 using chatlink::FindChatRoom;
 using chatlink::SendChat;
-using sim::Message;
+using client::Message;
 
 // The room's chat input: its second RICHCNTL child.
-chatlink::Hwnd inputOf(const sim::SimWindows& windows, chatlink::Hwnd room) {
+chatlink::Hwnd inputOf(const client::Desktop& windows, chatlink::Hwnd room) {
   return windows.children(room).at(1);
 }
 
@@ -48,7 +48,7 @@ TEST(FindChatRoom, TakesTheHigherOfTwoRoomsAndSendChatWritesThere) {
 }
 
 TEST(FindChatRoom, FindsNothingWithoutClientOrRoom) {
-  sim::SimWindows empty;
+  client::Desktop empty;
   VirtualHost host;
   const chatlink::Link link{empty, host};
   EXPECT_EQ(FindChatRoom(link), 0u);

@@ -1,19 +1,19 @@
 #pragma once
 
 // The messages SendKeyword, SendIM and DismissMessageBox send, built from the handles of the
-// windows they act on. Only the message record is used here, nothing of the simulated client, so
+// windows they act on. Only the message record is used here, nothing of the own client, so
 // that a stand-in of the client's real windows can be checked against the same tables.
 
 #include <string>
 #include <vector>
 
 #include "chatlink/Types.h"
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 namespace kestar::test::tables {
 
 using chatlink::Hwnd;
-using sim::Message;
+using client::Message;
 
 inline Message sent(Hwnd window, chatlink::Msg msg, chatlink::WParam wParam = 0) {
   return Message{window, msg, wParam, 0, {}, false};

@@ -25,7 +25,7 @@ TEST(SendKeyword, TypesTheKeywordABlankAndEnterAndTheClientGoesThereLater) {
   EXPECT_EQ(rig.client.keywords(),
             (std::vector<std::string>{"aol://9293:Bob", "aol://2719:67-2-Caf\xE9 ?"}));
 
-  sim::SimWindows empty;
+  client::Desktop empty;
   SendKeyword(chatlink::Link{empty, rig.host}, u"aol://9293:Bob");
   EXPECT_TRUE(empty.messages().empty());
 
@@ -39,12 +39,13 @@ TEST(SendIM, FillsTheReadyWindowClicksSendAndReturnsOnceItCloses) {
   const std::string message = "hi there\r\nsecond line";
   EXPECT_EQ(SendIM(rig.link, u"Bob", wide(message)), ImOutcome::Sent);
   ASSERT_EQ(rig.client.imWindows().size(), 1u);
-  const sim::ImWindow& im = rig.client.imWindows().front();
+  const client::ImWindow& im = rig.client.imWindows().front();
   EXPECT_TRUE(sameMessages(rig.windows.takeMessages(),
                            keywordTyped(rig.client.keywordBox(), "aol://9293:Bob") +
                                imFilledAndClicked(im.textBox, im.sendButton, message)));
   EXPECT_FALSE(rig.windows.exists(im.window));
-  EXPECT_EQ(rig.client.instantMessages(), (std::vector<sim::InstantMessage>{{"Bob", message}}));
+  EXPECT_EQ(rig.service.instantMessages(),
+            (std::vector<client::DeliveredMessage>{{"Bob", message}}));
   EXPECT_LT(rig.host.steadySeconds(), 0.5);
 }
 
@@ -79,11 +80,11 @@ TEST(SendIM, AWindowWithEightIconsIsNotTakenAsReady) {
 
 TEST(SendIM, ARecipientNotSignedOnGetsTheBoxPressedAndTheWindowClosed) {
   SimRig rig;
-  rig.client.signOff("Bob");
+  rig.service.signOff("Bob");
   EXPECT_EQ(SendIM(rig.link, u"B O B", u"are you there"), ImOutcome::Refused);
-  rig.client.signOn("Bob");  // too late: the client has answered already
-  const sim::ImWindow& im = rig.client.imWindows().at(0);
-  const sim::ShownBox& box = rig.client.messageBoxes().at(0);
+  rig.service.signOn("Bob");  // too late: the client has answered already
+  const client::ImWindow& im = rig.client.imWindows().at(0);
+  const client::ShownBox& box = rig.client.messageBoxes().at(0);
   EXPECT_EQ(rig.windows.parent(box.box), 0u) << "the box is a top-level window";
   EXPECT_TRUE(sameMessages(rig.windows.takeMessages(),
                            keywordTyped(rig.client.keywordBox(), "aol://9293:B O B") +
@@ -92,14 +93,14 @@ TEST(SendIM, ARecipientNotSignedOnGetsTheBoxPressedAndTheWindowClosed) {
   rig.host.settle();
   EXPECT_FALSE(rig.windows.exists(box.box));
   EXPECT_FALSE(rig.windows.exists(im.window));
-  EXPECT_TRUE(rig.client.instantMessages().empty());
+  EXPECT_TRUE(rig.service.instantMessages().empty());
 }
 
 TEST(SendIM, AClosedWindowIsASentMessageWhateverBoxShowsBesideIt) {
   // The room buster's late "room full" comes up on the round the message goes out.
   SimRig rig;
   rig.host.addSource([&] {
-    if (rig.client.instantMessages().empty() || !rig.client.messageBoxes().empty()) return false;
+    if (rig.service.instantMessages().empty() || !rig.client.messageBoxes().empty()) return false;
     rig.client.showMessageBox("The room is full.");
     return true;
   });
@@ -108,7 +109,8 @@ TEST(SendIM, AClosedWindowIsASentMessageWhateverBoxShowsBesideIt) {
   EXPECT_EQ(boxText, u"untouched");
   rig.host.settle();
   EXPECT_NE(rig.client.messageBox(), 0u) << "the box of another errand was pressed";
-  EXPECT_EQ(rig.client.instantMessages(), (std::vector<sim::InstantMessage>{{"Bob", "hello"}}));
+  EXPECT_EQ(rig.service.instantMessages(),
+            (std::vector<client::DeliveredMessage>{{"Bob", "hello"}}));
 }
 
 TEST(SendIM, ARefusalBoxIsAnsweredWithItsFirstButtonWhateverItsCaptionAndItsTextIsTold) {
@@ -123,7 +125,7 @@ TEST(SendIM, ARefusalBoxIsAnsweredWithItsFirstButtonWhateverItsCaptionAndItsText
   Text boxText;
   EXPECT_EQ(SendIM(rig.link, u"Bob", u"hello", &boxText), ImOutcome::Refused);
   EXPECT_EQ(boxText, u"Bob cannot take messages.");
-  const sim::ShownBox& box = rig.client.messageBoxes().at(0);
+  const client::ShownBox& box = rig.client.messageBoxes().at(0);
   EXPECT_TRUE(
       sameMessages(withoutReads(rig.windows.takeMessages()),
                    keywordTyped(rig.client.keywordBox(), "aol://9293:Bob") +
@@ -136,7 +138,7 @@ TEST(SendIM, ARefusalBoxIsAnsweredWithItsFirstButtonWhateverItsCaptionAndItsText
 
 TEST(SendIM, GivesUpWithoutClientOrWhenTheClientDoesNotAnswerInTime) {
   {
-    sim::SimWindows empty;
+    client::Desktop empty;
     VirtualHost host;
     EXPECT_EQ(SendIM(chatlink::Link{empty, host}, u"Bob", u"hello"), ImOutcome::GaveUp);
     EXPECT_EQ(host.steadySeconds(), 0.0) << "waited for a window that cannot come";
@@ -156,7 +158,7 @@ TEST(SendIM, GivesUpWithoutClientOrWhenTheClientDoesNotAnswerInTime) {
     rig.client.setResponding(false);
     EXPECT_EQ(SendIM(rig.link, u"Bob", u"hello"), ImOutcome::GaveUp);
     EXPECT_NEAR(rig.host.steadySeconds(), chatlink::kImWaitSeconds, 0.1);
-    const sim::ImWindow& im = rig.client.imWindows().at(0);
+    const client::ImWindow& im = rig.client.imWindows().at(0);
     EXPECT_TRUE(rig.windows.exists(im.window));
     EXPECT_EQ(rig.windows.text(im.textBox), "hello");
   }

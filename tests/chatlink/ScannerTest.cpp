@@ -24,7 +24,7 @@ struct Listener {
 
 struct ScanRig : SimRig {
   ScanRig() { client.openRoom("Lobby"); }
-  void say(const std::string& who, const std::string& text) { client.say("Lobby", who, text); }
+  void say(const std::string& who, const std::string& text) { service.sayAs("Lobby", who, text); }
   void tick() { host.advance(0.1); }
 };
 
@@ -159,13 +159,13 @@ TEST(ChatScanner, NewRoomAndNoRoom) {
   listener.scanner.StartScan();  // no room open: nothing to read, nothing breaks
   rig.host.advance(0.1);
   rig.client.openRoom("Lobby");
-  rig.client.say("Lobby", "Ann", "hi");
+  rig.service.sayAs("Lobby", "Ann", "hi");
   rig.host.advance(0.1);
   EXPECT_EQ(listener.heard, (Heard{{"Ann", "hi"}}));
   rig.client.closeRoom("Lobby");
   rig.host.advance(0.1);
   rig.client.openRoom("Arena");
-  rig.client.say("Arena", "Cy", "fresh room");
+  rig.service.sayAs("Arena", "Cy", "fresh room");
   rig.host.advance(0.1);
   EXPECT_EQ(listener.heard, (Heard{{"Ann", "hi"}, {"Cy", "fresh room"}}));
 }
@@ -174,17 +174,17 @@ TEST(ChatScanner, RemembersEachRoomApartAndNeverRepeatsALine) {
   SimRig rig;
   rig.client.openRoom("Lobby");
   rig.client.openRoom("Arena");  // on top
-  rig.client.say("Lobby", "Old", "in the lobby before the start");
-  rig.client.say("Arena", "Old", "in the arena before the start");
+  rig.service.sayAs("Lobby", "Old", "in the lobby before the start");
+  rig.service.sayAs("Arena", "Old", "in the arena before the start");
   Listener listener(rig.link);
   listener.scanner.StartScan();
   rig.host.advance(0.1);
-  rig.client.say("Arena", "Ann", "a1");
+  rig.service.sayAs("Arena", "Ann", "a1");
   rig.host.advance(0.1);
   rig.client.openRoom("Lobby");  // brought to the top
   rig.host.advance(0.1);
-  rig.client.say("Lobby", "Bob", "l1");
-  rig.client.say("Arena", "Cy", "a2, said below");
+  rig.service.sayAs("Lobby", "Bob", "l1");
+  rig.service.sayAs("Arena", "Cy", "a2, said below");
   rig.host.advance(0.1);
   rig.client.openRoom("Arena");
   rig.host.advance(0.1);
@@ -192,7 +192,7 @@ TEST(ChatScanner, RemembersEachRoomApartAndNeverRepeatsALine) {
   rig.host.advance(0.1);
   // A room entered during the scan reports what arrives in it, even before the first look.
   rig.client.openRoom("Den");
-  rig.client.say("Den", "Dee", "first in the den");
+  rig.service.sayAs("Den", "Dee", "first in the den");
   rig.host.advance(0.1);
   EXPECT_EQ(
       listener.heard,
@@ -203,7 +203,7 @@ TEST(ChatScanner, RemembersEachRoomApartAndNeverRepeatsALine) {
 // width, so a long chat line is several display lines, and its text ends in a line break.
 class WrappingBox final : public chatlink::WindowApi {
  public:
-  WrappingBox(sim::SimWindows& windows, chatlink::Hwnd transcript, std::size_t width)
+  WrappingBox(client::Desktop& windows, chatlink::Hwnd transcript, std::size_t width)
       : windows_(windows), transcript_(transcript), width_(width) {}
 
   chatlink::Hwnd findWindow(chatlink::Match c, chatlink::Match t) override {
@@ -253,7 +253,7 @@ class WrappingBox final : public chatlink::WindowApi {
     return lines;
   }
 
-  sim::SimWindows& windows_;
+  client::Desktop& windows_;
   chatlink::Hwnd transcript_;
   std::size_t width_;
 };
@@ -304,23 +304,22 @@ TEST(ChatScanner, SendLinePostsUnderTheUsersNameAndKeepsTheDraft) {
 
 TEST(ChatScanner, SendLinePutsTheDraftBackOnlyOnceAClientThatReadsLateHasTakenTheLine) {
   // A chat room whose input box is taken on a later round of the client's work.
-  sim::SimWindows windows;
+  client::Desktop windows;
   VirtualHost host;
   host.addSource([&] { return windows.runPending(); });
   const auto frame = windows.create(0, "AOL Frame25", "");
   const auto room = windows.create(windows.create(frame, "MDIClient", ""), "AOL Child", "Lobby");
   windows.create(room, "RICHCNTL", "");
   std::vector<std::string> taken;
-  const auto input = windows.create(room, "RICHCNTL", "",
-                                    [&](sim::SimWindows& w, sim::Hwnd box, const sim::Message& m) {
-                                      if (m.msg != chatlink::WmChar)
-                                        return sim::SimWindows::defaultProc(w, box, m);
-                                      w.post([&w, &taken, box] {
-                                        taken.push_back(w.text(box));
-                                        w.setText(box, "");
-                                      });
-                                      return chatlink::LParam{0};
-                                    });
+  const auto input = windows.create(
+      room, "RICHCNTL", "", [&](client::Desktop& w, client::Hwnd box, const client::Message& m) {
+        if (m.msg != chatlink::WmChar) return client::Desktop::defaultProc(w, box, m);
+        w.post([&w, &taken, box] {
+          taken.push_back(w.text(box));
+          w.setText(box, "");
+        });
+        return chatlink::LParam{0};
+      });
   for (const char* kind : {"_AOL_Listbox", "_AOL_Icon", "_AOL_Static"})
     windows.create(room, kind, "");
 

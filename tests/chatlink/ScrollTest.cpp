@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "chatlink/ChatLink.h"
 #include "tests/chatlink/ChatRoomTables.h"
 #include "tests/support/SimFixture.h"
@@ -8,7 +10,7 @@ namespace kestar::test {
 namespace {
 
 using chatlink::ScrollText;
-using sim::Message;
+using client::Message;
 
 struct ScrollRig : SimRig {
   ScrollRig() {
@@ -105,6 +107,19 @@ TEST(ScrollText, ReadsThePrefixAfreshForEveryLine) {
   ScrollText(rig.link, u"line one\r\nline two\r\nline three", prefix);
   EXPECT_EQ(rig.typedLines(),
             (std::vector<std::string>{" line one", " line two", "<i>line three"}));
+}
+
+TEST(ScrollText, TellsOfEachLineAsItsTurnComesSkippedLinesToo) {
+  ScrollRig rig;
+  // line, count, and how many lines had been typed when it was heard of
+  std::vector<std::array<int, 3>> heard;
+  ScrollText(rig.link, u"line one\r\nxx\r\nline three", u"", [&](int line, int count) {
+    heard.push_back({line, count, static_cast<int>(rig.typedLines().size())});
+  });
+  EXPECT_EQ(heard, (std::vector<std::array<int, 3>>{{1, 3, 0}, {2, 3, 1}, {3, 3, 1}}));
+
+  rig.client.closeRoom("Lobby");
+  ScrollText(rig.link, u"line one", u"", [&](int, int) { ADD_FAILURE() << "no room, no lines"; });
 }
 
 TEST(ScrollText, StopsSendingWhenTheProgramEndsDuringAPause) {

@@ -23,14 +23,15 @@ const std::string kSnag = "::snags the 69, hides it::";
 // Someone in the room asks the service for a roll whose values are fixed; the counter hears the
 // answer.
 void roll(ProgramRig& rig, const std::string& who, std::vector<int> values, int sides = 100) {
-  rig.client.setNextRolls(values);
-  rig.client.say(rig.room, who,
-                 "//roll-dice" + std::to_string(values.size()) + "-sides" + std::to_string(sides));
+  rig.service.setNextRolls(values);
+  rig.service.sayAs(
+      rig.room, who,
+      "//roll-dice" + std::to_string(values.size()) + "-sides" + std::to_string(sides));
   rig.host.advance(0.5);
 }
 
 void serviceSays(ProgramRig& rig, const std::string& line) {
-  rig.client.say(rig.room, "OnlineHost", line);
+  rig.service.sayAs(rig.room, "OnlineHost", line);
   rig.host.advance(0.5);
 }
 
@@ -161,7 +162,7 @@ TEST(Dice, LinesTheRulesDoNotTotalSayNothing) {
       {"OnlineHost", "Welcome to room 12", "Xia", "2"},
   };
   for (const auto& c : cases) {
-    rig.client.say(rig.room, c.speaker, c.said);
+    rig.service.sayAs(rig.room, c.speaker, c.said);
     rig.host.advance(0.5);
     EXPECT_EQ(counter.Text1->text().toStdString(), c.roller) << c.said;
     EXPECT_EQ(counter.Text2->text().toStdString(), c.dice) << c.said;
@@ -241,6 +242,73 @@ TEST(Dice, CalculatorAddsTheScoresOfTypedValues) {
   EXPECT_EQ(rig.typedBySendChat(), Lines{kSnag});
 }
 
+TEST(Dice, EnterCalculatesAndAValueTheCalculatorCannotTakeIsSaid) {
+  ProgramRig rig;
+  click(rig.window<shell::Startup>().Command1);
+  Dice& counter = rig.window<Dice>();
+  counter.Text6->setText("20");
+  QTest::keyClick(counter.Text6, Qt::Key_Return);
+  EXPECT_EQ(counter.Text7->text(), "2");
+  counter.Text6->setText("100");
+  QTest::keyClick(counter.Text7, Qt::Key_Enter);
+  EXPECT_EQ(counter.Text7->text(), "28");
+  EXPECT_TRUE(counter.Status->text().isEmpty());
+
+  counter.Text6->setText("99999");
+  QTest::keyClick(counter.Text6, Qt::Key_Return);
+  EXPECT_EQ(counter.Text6->text(), "99999");
+  EXPECT_EQ(counter.Text7->text(), "28");
+  EXPECT_TRUE(counter.Status->text().startsWith("99999 cannot be added"))
+      << counter.Status->text().toStdString();
+  EXPECT_EQ(counter.Text6->toolTip(), counter.Status->text());
+
+  counter.Text6->setText("20");
+  counter.Text7->setText("1e999");
+  click(counter.Command6);
+  EXPECT_TRUE(counter.Status->text().startsWith("The total would go beyond any number"))
+      << counter.Status->text().toStdString();
+  click(counter.Command8);
+  EXPECT_TRUE(counter.Status->text().isEmpty()) << "Clear mends both boxes";
+  EXPECT_FALSE(counter.Text6->toolTip().contains("cannot"));
+}
+
+TEST(Dice, TheTotalsToolTipSaysWhoseRollItIsBesideARollNotCounted) {
+  ProgramRig rig;
+  Dice& counter = startCounting(rig);
+  const QColor normal = counter.Text3->palette().color(QPalette::Text);
+  serviceSays(rig, "Bob rolled 2 100-sided dice:  100 91");
+  EXPECT_EQ(counter.Text3->toolTip(), "The total of the roll by Bob (2 dice)");
+  serviceSays(rig, "Zed rolled 5 6-sided dice:  1 2 3 4 5");
+  EXPECT_EQ(counter.Text3->text(), "43");
+  EXPECT_EQ(counter.Text3->toolTip(),
+            "The total of the roll by Bob (2 dice); the roll by Zed (5 dice) shown above was not "
+            "counted");
+  EXPECT_NE(counter.Text3->palette().color(QPalette::Text), normal) << "the old total is greyed";
+  serviceSays(rig, "Zed rolled 1 100-sided die:  50");
+  EXPECT_EQ(counter.Text3->toolTip(), "The total of the roll by Zed (1 dice)");
+  EXPECT_EQ(counter.Text3->palette().color(QPalette::Text), normal);
+}
+
+TEST(Dice, ScrollShowsWhichLineIsGoingOutWithoutDisablingAnything) {
+  ProgramRig rig;
+  click(rig.window<shell::Startup>().Command1);
+  Dice& counter = rig.window<Dice>();
+  shell::setBoxText(*counter.Text4, u"first line\r\nsecond line\r\nthird line");
+  chatlink::Timer during(rig.host, 1500);
+  QString shown;
+  during.onTimer = [&] {
+    shown = counter.Status->text();
+    EXPECT_EQ(counter.cursor().shape(), Qt::BusyCursor);
+    EXPECT_TRUE(counter.Command4->isEnabled());
+    during.setEnabled(false);
+  };
+  during.setEnabled(true);
+  click(counter.Command4);
+  EXPECT_EQ(shown, "Scrolling line 2 of 3");
+  EXPECT_TRUE(counter.Status->text().isEmpty());
+  EXPECT_EQ(counter.cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST(Dice, ScrollSendsTheTextWithThePrefixOfEachLineAndRollsFallBetween) {
   ProgramRig rig;
   Dice& counter = startCounting(rig);
@@ -251,8 +319,8 @@ TEST(Dice, ScrollSendsTheTextWithThePrefixOfEachLineAndRollsFallBetween) {
   int tick = 0;
   during.onTimer = [&] {
     if (++tick == 1) {
-      rig.client.setNextRolls({50});
-      rig.client.say(rig.room, "Bob", "//roll-dice1-sides100");
+      rig.service.setNextRolls({50});
+      rig.service.sayAs(rig.room, "Bob", "//roll-dice1-sides100");
     } else {
       counter.Check2->setChecked(true);
       click(counter.Command2);

@@ -127,9 +127,23 @@ TEST(CountRoll, TotalsTheServicesRollLinesAndSkipsTheRest) {
       {"OnlineHost", "Bob rolled 1 100-sided die:  -1e300", Skip::ScoreTooLarge, "Bob", "1"},
   };
   // clang-format on
+  // The same through one outcome kept from line to line, as the tally reads a whole log.
+  rolls::RollOutcome kept;
   for (const RollCase& c : cases) {
     SCOPED_TRACE(std::string(c.speaker) + ": " + c.said);
     const rolls::RollOutcome outcome = rolls::countRoll(wide(c.speaker), wide(c.said), u" ");
+    rolls::countRoll(wide(c.speaker), wide(c.said), u" ", kept);
+    EXPECT_EQ(kept.skipped, outcome.skipped);
+    EXPECT_EQ(kept.roller.has_value(), outcome.roller.has_value());
+    if (kept.roller && outcome.roller) {
+      EXPECT_EQ(kept.roller->RollerName, outcome.roller->RollerName);
+      EXPECT_EQ(kept.roller->DiceCount, outcome.roller->DiceCount);
+    }
+    EXPECT_EQ(kept.values, outcome.values);
+    EXPECT_EQ(kept.scores, outcome.scores);
+    EXPECT_EQ(kept.total, outcome.total);
+    EXPECT_EQ(kept.snagLines, outcome.snagLines);
+    EXPECT_EQ(kept.announcement, outcome.announcement);
     EXPECT_EQ(outcome.skipped, c.skipped);
     ASSERT_EQ(outcome.roller.has_value(), c.roller != nullptr);
     if (outcome.roller) {
@@ -155,6 +169,27 @@ TEST(CountRoll, PutsTheTagPrefixBeforeEveryLineItSays) {
   // Before any Start or Scroll the prefix is empty.
   EXPECT_EQ(rolls::countRoll(u"OnlineHost", u"Bob rolled 1 100-sided die:  69", u"").snagLines,
             std::vector<Text>{u"::snags the 69, hides it::"});
+}
+
+TEST(DieSides, TakesTheDigitsBeforeSidedAfterTheDiceCount) {
+  const struct {
+    const char* said;
+    int sides;
+  } cases[] = {
+      {"Bob rolled 2 100-sided dice:  47 91", 100},
+      {"Bob ROLLED 1 6-sided die:  4", 6},
+      {"Big Al rolled 3 20-sided dice:  1 2 3", 20},
+      {"Bob rolled 1 999999999-sided die:  5", 999999999},
+      {"Bob rolled 1 1000000000-sided die:  5", 0},  // no die has that many sides
+      {"Bob rolled 1 six-sided die:  4", 0},
+      {"Bob rolled 1 6 -sided die:  4", 0},
+      {"Bob rolled 1 -sided die:  4", 0},
+      {"Bob rolled 1 die:  4", 0},
+  };
+  for (const auto& c : cases) {
+    const auto roller = std::get<rolls::Roller>(rolls::change(wide(c.said)));
+    EXPECT_EQ(rolls::dieSides(wide(c.said), roller), c.sides) << c.said;
+  }
 }
 
 TEST(InitiativeRoll, TakesTheNameBeforeRolledAndTheNumberAtTheEnd) {

@@ -44,7 +44,7 @@ struct LogRig : ProgramRig {
     click(logger.Command1);
   }
   void say(const std::string& who, const std::string& text) {
-    client.say(room, who, text);
+    service.sayAs(room, who, text);
     host.advance(0.1);
   }
 
@@ -165,7 +165,7 @@ TEST(Log, WritesEveryChatLineAsNameColonTabTextInTheCodePage) {
   rig.say("OnlineHost", "");
   // Each line is in the file as soon as it is said, while the log is still open.
   EXPECT_EQ(rig.contents("chat.txt"), QByteArray("Bob:\thello\r\nOnlineHost:\t\r\n"));
-  rig.client.say(rig.room, "Zo\xEB", "caf\xE9 \x80 <b>bold");  // the client's own code page
+  rig.service.sayAs(rig.room, "Zo\xEB", "caf\xE9 \x80 <b>bold");  // the client's own code page
   rig.host.advance(0.1);
   click(rig.logger.Command2);
   expectIdle(rig.logger);

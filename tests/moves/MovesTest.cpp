@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 
 #include "moves/Moves.h"
 #include "shell/Controls.h"
@@ -156,6 +157,40 @@ TEST(Moves, SaveGoesBackToTheFolderTheMovesWereReadFrom) {
   EXPECT_EQ(m.file("macro1.txt"), kMove1 + "\r\n");
   EXPECT_EQ(m.file("macro2.txt"), kMove2 + "\r\n");
   EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+}
+
+TEST(Moves, SaveSaysWhereItSaved) {
+  MovesRig m;
+  Moves& moves = m.open();
+  click(moves.Command3);
+  const auto folder = std::filesystem::canonical(m.folder.path());
+  const QString path1 =
+      QDir::toNativeSeparators(QString::fromStdString((folder / "macro1.txt").string()));
+  const QString path2 =
+      QDir::toNativeSeparators(QString::fromStdString((folder / "macro2.txt").string()));
+  EXPECT_EQ(moves.Status->text(), "Saved " + path1 + " and " + path2);
+  EXPECT_TRUE(m.rig->messages.empty());
+}
+
+TEST(Moves, TheCutOfALineOver92CharactersIsMarkedWhileEditing) {
+  MovesRig m;
+  Moves& moves = m.open();
+  const auto cuts = [](const QPlainTextEdit* box) {
+    QStringList texts;
+    for (const QTextEdit::ExtraSelection& cut : box->extraSelections())
+      texts << cut.cursor.selectedText();
+    return texts;
+  };
+  click(moves.Command4);
+  EXPECT_TRUE(cuts(moves.Text1).isEmpty()) << "74 characters go out whole";
+  EXPECT_EQ(cuts(moves.Text2), QStringList{QString::fromStdString(kMove2.substr(92))});
+
+  shell::setBoxText(*moves.Text1,
+                    wide(std::string(92, 'a') + "\r\nshort\r\n" + std::string(93, 'b')));
+  EXPECT_EQ(cuts(moves.Text1), QStringList{"b"});
+  moves.Text1->setTextCursor(QTextCursor(moves.Text1->document()->lastBlock()));
+  QTest::keyClicks(moves.Text1, "xy");  // typed at the start of the last line
+  EXPECT_EQ(cuts(moves.Text1), QStringList{"bbb"});
 }
 
 TEST(Moves, SaveThatCannotWriteSaysWhichFileAndKeepsTheBoxes) {

@@ -35,8 +35,8 @@ std::string advert(const std::string& count) {
 struct BustRig : ProgramRig {
   BustRig() {
     client.closeRoom(room);
-    client.setRoomCapacity("Lobby", 2);
-    client.setRoomPeople("Lobby", 2);
+    service.setRoomCapacity("Lobby", 2);
+    service.setRoomPeople("Lobby", 2);
     click(window<shell::Startup>().Command5);
     buster.Text1->setText("Lobby");
   }
@@ -222,7 +222,7 @@ TEST(RoomBust, KnocksOnAFullRoomUntilItFreesWhileHiddenAndCountsWhatCameBefore) 
       EXPECT_EQ(rig.client.messageBox(), 0u) << "a refusal was left showing";
       w.Text3->setText("99");
       w.Check1->setChecked(true);  // read when the run ends
-      rig.client.setRoomPeople("Lobby", 1);
+      rig.service.setRoomPeople("Lobby", 1);
     }
   };
   person.setEnabled(true);
@@ -270,7 +270,7 @@ TEST(RoomBust, StopEndsTheRunAtItsNextTestAndStartWaitsForThat) {
   EXPECT_TRUE(rig.sent().empty());
 
   // A new run counts from the start again and is not stopped by the old Stop.
-  rig.client.setRoomPeople("Lobby", 0);
+  rig.service.setRoomPeople("Lobby", 0);
   click(w.Command1);
   EXPECT_EQ(w.Text3->text(), "0");
   EXPECT_EQ(rig.sent(), std::vector<std::string>{advert("0")});
@@ -281,7 +281,7 @@ TEST(RoomBust, ClosingTheWindowFromItsTitleBarDuringARunEndsItWithoutTheAdvertis
   interruptedRun(rig, [&] { rig.buster.close(); });
   EXPECT_TRUE(rig.program.ended());
   EXPECT_EQ(rig.client.keywords().size(), 3u);
-  rig.client.setRoomPeople("Lobby", 0);
+  rig.service.setRoomPeople("Lobby", 0);
   rig.host.settle();
   EXPECT_TRUE(rig.client.sentByUser().empty());
   EXPECT_EQ(rig.client.keywords().size(), 3u) << "the run knocked after the end";
@@ -307,8 +307,8 @@ TEST(ImSender, SendsTheMessageEmptiesItAndKeepsTheScreenName) {
   w.Text4->setText("Bob");
   w.Text5->setPlainText(" hi\nthere ");
   click(w.Command3);
-  EXPECT_EQ(rig.client.instantMessages(),
-            (std::vector<sim::InstantMessage>{{"Bob", " hi\r\nthere "}}));
+  EXPECT_EQ(rig.service.instantMessages(),
+            (std::vector<client::DeliveredMessage>{{"Bob", " hi\r\nthere "}}));
   EXPECT_TRUE(w.Text5->toPlainText().isEmpty());
   EXPECT_EQ(w.focusWidget(), w.Text5);
   EXPECT_EQ(w.Text4->text(), "Bob");
@@ -320,25 +320,26 @@ TEST(ImSender, SendsTheMessageEmptiesItAndKeepsTheScreenName) {
   EXPECT_TRUE(w.Text4->text().isEmpty());
   EXPECT_TRUE(w.Text5->toPlainText().isEmpty());
   rig.host.settle();
-  EXPECT_EQ(rig.client.instantMessages().size(), 1u);
+  EXPECT_EQ(rig.service.instantMessages().size(), 1u);
 }
 
 TEST(ImSender, DismissesAShowingBoxBeforeSending) {
   ProgramRig rig;
   Room& w = rig.shown<Room>();
   rig.client.showMessageBox("The room is full.");
-  const sim::ShownBox box = rig.client.messageBoxes().at(0);
+  const client::ShownBox box = rig.client.messageBoxes().at(0);
   w.Text4->setText("Ann");
   w.Text5->setPlainText("hello");
   rig.windows.takeMessages();
   click(w.Command3);
-  const sim::ImWindow& im = rig.client.imWindows().at(0);
+  const client::ImWindow& im = rig.client.imWindows().at(0);
   EXPECT_TRUE(sameMessages(withoutReads(rig.windows.takeMessages()),
                            tables::okPressedTwice(box.button) +
                                tables::keywordTyped(rig.client.keywordBox(), "aol://9293:Ann") +
                                tables::imFilledAndClicked(im.textBox, im.sendButton, "hello")));
   EXPECT_FALSE(rig.windows.exists(box.box));
-  EXPECT_EQ(rig.client.instantMessages(), (std::vector<sim::InstantMessage>{{"Ann", "hello"}}));
+  EXPECT_EQ(rig.service.instantMessages(),
+            (std::vector<client::DeliveredMessage>{{"Ann", "hello"}}));
 }
 
 TEST(ImSender, AMessageThatDidNotGoOutStaysInItsBox) {
@@ -352,7 +353,7 @@ TEST(ImSender, AMessageThatDidNotGoOutStaysInItsBox) {
   for (const Case& c : cases) {
     ProgramRig rig;
     Room& w = rig.shown<Room>();
-    if (!c.signedOn) rig.client.signOff("Bob");
+    if (!c.signedOn) rig.service.signOff("Bob");
     rig.client.setResponding(c.responding);
     w.Text4->setText("Bob");
     w.Text5->setPlainText("still here");
@@ -367,7 +368,7 @@ TEST(ImSender, AMessageThatDidNotGoOutStaysInItsBox) {
     EXPECT_EQ(w.Text5->toPlainText(), "still here") << c.what;
     EXPECT_TRUE(w.Command3->isEnabled()) << c.what;
     rig.host.settle();
-    EXPECT_TRUE(rig.client.instantMessages().empty()) << c.what;
+    EXPECT_TRUE(rig.service.instantMessages().empty()) << c.what;
     EXPECT_EQ(rig.client.messageBox(), 0u) << c.what;
   }
 }
@@ -379,7 +380,7 @@ TEST(ImSender, SaysHowTheMessageEndedAndASentOneIsSentWhateverBoxCameUp) {
   // The room buster's late refusal comes up on the round the message goes out.
   bool late = true;
   rig.host.addSource([&] {
-    if (!late || rig.client.instantMessages().empty()) return false;
+    if (!late || rig.service.instantMessages().empty()) return false;
     late = false;
     rig.client.showMessageBox("The room is full.");
     return true;
@@ -389,9 +390,9 @@ TEST(ImSender, SaysHowTheMessageEndedAndASentOneIsSentWhateverBoxCameUp) {
   click(w.Command3);
   EXPECT_EQ(w.ImStatus->text(), "Sent.");
   EXPECT_TRUE(w.Text5->toPlainText().isEmpty()) << "a sent message invites a duplicate";
-  EXPECT_EQ(rig.client.instantMessages().size(), 1u);
+  EXPECT_EQ(rig.service.instantMessages().size(), 1u);
 
-  rig.client.signOff("Bob");
+  rig.service.signOff("Bob");
   w.Text5->setPlainText("second");
   click(w.Command3);
   EXPECT_EQ(w.ImStatus->text(),

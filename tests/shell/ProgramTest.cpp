@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 
 #include "afk/AFK.h"
 #include "shell/About.h"
@@ -79,6 +83,27 @@ TEST(Program, EndingInsideAPauseSendsNothingMore) {
   EXPECT_TRUE(rig.program.ended());
   EXPECT_EQ(rig.typedBySendChat(), std::vector<std::string>{"<b><i>~*~Kestar~*~"});
   EXPECT_LT(rig.host.steadySeconds(), 0.6) << "the pause went on after the end";
+}
+
+TEST(Program, EveryBoxOfEveryWindowSaysWhatItHolds) {
+  ProgramRig rig;
+  for (std::size_t i = 0; i < shell::kFormCount; ++i) {
+    const auto id = static_cast<FormId>(i);
+    rig.program.show(id);
+    shell::Form* form = rig.program.form(id);
+    for (QWidget* box : form->findChildren<QWidget*>()) {
+      const bool isBox = qobject_cast<QLineEdit*>(box) || qobject_cast<QPlainTextEdit*>(box) ||
+                         qobject_cast<QAbstractItemView*>(box) || qobject_cast<QComboBox*>(box);
+      // The line and list of a combo box are the combo box's own; a hidden box is not the user's.
+      if (!isBox || qobject_cast<QComboBox*>(box->parentWidget()) || !box->isVisibleTo(form))
+        continue;
+      EXPECT_FALSE(box->accessibleName().isEmpty())
+          << form->windowTitle().toStdString() << ": a " << box->metaObject()->className();
+      EXPECT_FALSE(box->toolTip().isEmpty())
+          << form->windowTitle().toStdString() << ": " << box->accessibleName().toStdString();
+    }
+    rig.program.hide(id);
+  }
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 
 #include "dice/Dice.h"
 #include "shell/Controls.h"
@@ -30,7 +32,7 @@ Init& openInit(ProgramRig& rig) {
 
 // A line in the room; the scanners see it at their next look.
 void says(ProgramRig& rig, const std::string& who, const std::string& line) {
-  rig.client.say(rig.room, who, line);
+  rig.service.sayAs(rig.room, who, line);
   rig.host.advance(0.1);
 }
 
@@ -268,7 +270,7 @@ TEST(Init, StartMortalClickedAgainInItsPauseAnnouncesTwiceAndMissesAnswersOfThat
     if (++tick == 1) {
       click(init.Command7);
     } else {
-      rig.client.say(rig.room, "Ann", "3");
+      rig.service.sayAs(rig.room, "Ann", "3");
       during.setEnabled(false);
     }
   };
@@ -284,6 +286,63 @@ TEST(Init, StartMortalClickedAgainInItsPauseAnnouncesTwiceAndMissesAnswersOfThat
 
   says(rig, "Ann", "4");
   EXPECT_EQ(init.List3->item(0)->text(), "4");
+}
+
+TEST(Init, StartMortalsPauseIsShownAndALongAnswerIsShownWhole) {
+  ProgramRig rig;
+  Init& init = withRows(rig, {{"Ann", "57"}});
+  chatlink::Timer during(rig.host, 300);
+  bool busy = false;
+  during.onTimer = [&] {
+    busy = init.Status->busy() && !init.Status->text().isEmpty() && init.Command7->isEnabled();
+    during.setEnabled(false);
+  };
+  during.setEnabled(true);
+  click(init.Command7);
+  EXPECT_TRUE(busy) << "no mark during the pause, or Start Mortal disabled in it";
+  EXPECT_TRUE(init.Status->text().isEmpty());
+
+  const std::string answer = "3, a halfie with a long story to tell about it";
+  says(rig, "Ann", answer);
+  EXPECT_EQ(init.List3->item(0)->toolTip().toStdString(), answer);
+  EXPECT_EQ(init.List3->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST(Init, TheListsScrollTogetherAndTheRowOfASelectedValueIsMarked) {
+  ProgramRig rig;
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (int i = 1; i <= 40; ++i)
+    rows.emplace_back("P" + std::to_string(i), std::to_string(i + 10));
+  Init& init = withRows(rig, rows);
+  QCoreApplication::processEvents();  // the lists lay out their rows on a later round
+  ASSERT_GT(init.List3->verticalScrollBar()->maximum(), 12);
+  init.List1->verticalScrollBar()->setValue(12);
+  EXPECT_EQ(init.List2->verticalScrollBar()->value(), 12);
+  EXPECT_EQ(init.List3->verticalScrollBar()->value(), 12);
+  init.List3->verticalScrollBar()->setValue(5);
+  EXPECT_EQ(init.List1->verticalScrollBar()->value(), 5);
+
+  const auto marked = [](const QListWidget* list, int row) {
+    return list->item(row)->background().style() != Qt::NoBrush;
+  };
+  init.List2->setCurrentRow(2);
+  EXPECT_TRUE(marked(init.List1, 2));
+  EXPECT_TRUE(marked(init.List3, 2));
+  EXPECT_FALSE(marked(init.List1, 1));
+  EXPECT_TRUE(init.List1->selectedItems().isEmpty());
+  EXPECT_TRUE(init.List3->selectedItems().isEmpty()) << "Change Mortal's choice is the user's";
+  EXPECT_TRUE(init.Command11->toolTip().contains("initiative of P3 (row 3)"))
+      << init.Command11->toolTip().toStdString();
+  EXPECT_TRUE(init.Command10->toolTip().startsWith("Select"));
+
+  init.List3->setCurrentRow(7);
+  EXPECT_TRUE(marked(init.List1, 7));
+  EXPECT_TRUE(marked(init.List2, 7));
+  EXPECT_TRUE(marked(init.List1, 2)) << "the initiative chosen stays marked";
+  EXPECT_TRUE(init.Command10->toolTip().contains("class answer of P8 (row 8)"));
+  click(init.Command5);  // Sort: highest first, so the row now holds another player
+  EXPECT_TRUE(init.Command11->toolTip().contains("initiative of P38 (row 3)"))
+      << init.Command11->toolTip().toStdString();
 }
 
 TEST(Init, XpsAnnouncesWhatTheSparIsWorthAndEmptiesTheBoxes) {

@@ -159,6 +159,22 @@ TEST(Terms, ASecondSendDuringAPausePostsInsideTheFirstWhoseRestTakesItsPrefix) {
   EXPECT_EQ(rig.host.pauses, (std::vector<int>{1, 1, 1, 1}));
 }
 
+TEST(Terms, SendShowsWhichTermIsGoingOut) {
+  ProgramRig rig;
+  Terms& terms = openTerms(rig);
+  terms.Check3->setChecked(true);
+  terms.Check7->setChecked(true);
+  chatlink::Timer during(rig.host, 500);
+  QStringList shown;
+  during.onTimer = [&] { shown << terms.Status->text(); };
+  during.setEnabled(true);
+  click(terms.Command1);
+  during.setEnabled(false);
+  shown.removeDuplicates();
+  EXPECT_EQ(shown.join(" | "), "Posting term 3 of 7 | Posting term 7 of 7");
+  EXPECT_TRUE(terms.Status->text().isEmpty());
+}
+
 TEST(Terms, MarkupIsCopiedFromTheCounterAtTheFirstOpeningOnly) {
   ProgramRig rig;
   click(rig.window<shell::Startup>().Command1);

@@ -11,7 +11,7 @@ enum class Route { SendChat, SendLine };
 // The two routes leave different traces in the input box: SendLine first reads what the user had
 // typed there and, after its line, puts a draft back once it reads the box empty; SendChat only
 // types its line. Reads of other windows (the scanners' of the transcript) tell nothing.
-std::vector<std::string> typedBy(const std::vector<sim::Message>& messages, Route route) {
+std::vector<std::string> typedBy(const std::vector<client::Message>& messages, Route route) {
   struct Box {
     bool lineFollowsRead = false;
     std::string draft;
@@ -19,7 +19,7 @@ std::vector<std::string> typedBy(const std::vector<sim::Message>& messages, Rout
   };
   std::map<chatlink::Hwnd, Box> boxes;
   std::vector<std::string> lines;
-  for (const sim::Message& m : messages) {
+  for (const client::Message& m : messages) {
     Box& box = boxes[m.window];
     if (m.msg == chatlink::WmGetText) {
       // The look for the box emptied before a draft goes back is no new line's read.

@@ -11,7 +11,7 @@
 
 namespace kestar::test {
 
-// The whole program on the simulated client with a virtual clock, the launcher shown and a chat
+// The whole program on the own client with a virtual clock, the launcher shown and a chat
 // room open.
 struct ProgramRig : SimRig {
   ProgramRig();

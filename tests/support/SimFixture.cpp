@@ -5,27 +5,27 @@
 namespace kestar::test {
 namespace {
 
-std::string listing(const std::vector<sim::Message>& messages) {
+std::string listing(const std::vector<client::Message>& messages) {
   std::string text;
   for (const auto& message : messages)
-    text += "    " + sim::describe(message) + "\n";
+    text += "    " + client::describe(message) + "\n";
   return text.empty() ? "    (none)\n" : text;
 }
 
 }  // namespace
 
-::testing::AssertionResult sameMessages(const std::vector<sim::Message>& actual,
-                                        const std::vector<sim::Message>& expected) {
+::testing::AssertionResult sameMessages(const std::vector<client::Message>& actual,
+                                        const std::vector<client::Message>& expected) {
   if (actual == expected) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "\n  expected:\n"
                                        << listing(expected) << "  actual:\n"
                                        << listing(actual);
 }
 
-std::vector<sim::Message> withoutReads(const std::vector<sim::Message>& messages) {
-  std::vector<sim::Message> kept;
+std::vector<client::Message> withoutReads(const std::vector<client::Message>& messages) {
+  std::vector<client::Message> kept;
   std::copy_if(messages.begin(), messages.end(), std::back_inserter(kept),
-               [](const sim::Message& m) { return m.msg != chatlink::WmGetText; });
+               [](const client::Message& m) { return m.msg != chatlink::WmGetText; });
   return kept;
 }
 

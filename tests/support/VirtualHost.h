@@ -16,7 +16,7 @@ class VirtualHost final : public chatlink::Host {
   // Starts at the given time of day.
   explicit VirtualHost(double timeOfDay = 36000.0);
 
-  // Work that runs on every round of events (the simulated client's queue); each returns whether
+  // Work that runs on every round of events (the own client's queue); each returns whether
   // it did anything.
   void addSource(std::function<bool()> source) { sources_.push_back(std::move(source)); }
 

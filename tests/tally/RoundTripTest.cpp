@@ -33,8 +33,8 @@ TEST(TallyRoundTrip, ALogWrittenByTheLoggerTalliesToWhatTheCounterAnnounced) {
   click(logger.Command1);
 
   const auto roll = [&](const std::string& who, int dice, std::vector<int> values = {}) {
-    rig.client.setNextRolls(values);
-    rig.client.say(rig.room, who, "//roll-dice" + std::to_string(dice) + "-sides100");
+    rig.service.setNextRolls(values);
+    rig.service.sayAs(rig.room, who, "//roll-dice" + std::to_string(dice) + "-sides100");
     rig.host.advance(0.5);
   };
   const std::vector<std::string> players = {"Bob", "Ann", "Cy", "Zo\xEB"};
@@ -44,7 +44,7 @@ TEST(TallyRoundTrip, ALogWrittenByTheLoggerTalliesToWhatTheCounterAnnounced) {
   roll("Ann", 4, {69, 12, 69, 100});
   roll("Bob", 2, {69, 47});
   roll("Cy", 5);  // five dice: the counter says nothing
-  rig.client.say(rig.room, "Cy", "::swings at Bob::");
+  rig.service.sayAs(rig.room, "Cy", "::swings at Bob::");
   for (int round = 0; round < 10; ++round) {
     for (std::size_t p = 0; p < players.size(); ++p)
       roll(players[p], 1 + (round + static_cast<int>(p)) % 4);

@@ -2,9 +2,12 @@
 
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <sstream>
+#include <utility>
 
 #include "tally/Command.h"
+#include "tally/Fairness.h"
 #include "tally/LogLines.h"
 #include "tally/Tally.h"
 #include "tests/support/SimFixture.h"
@@ -325,8 +328,9 @@ TEST(TallyTool, BadCommandLinesAndUnreadableLogsFailWithStatusTwo) {
   const ToolRun help = run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  for (const char* word : {"Usage: kestar-tally", "--bold", "--italic", "--underline", "--csv",
-                           "standard input", "skipped", "Exit status"}) {
+  for (const char* word :
+       {"Usage: kestar-tally", "--bold", "--italic", "--underline", "--csv", "standard input",
+        "skipped", "Exit status", "--fairness", "--by-roller", "p < 0.01", "by chance"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
   // A log without rolls still reads to its end.
@@ -336,6 +340,138 @@ TEST(TallyTool, BadCommandLinesAndUnreadableLogsFailWithStatusTwo) {
             "No rolls.\n"
             "2 lines read: 0 rolls totalled, 0 roll lines skipped, 1 line not in the log's "
             "format.\n");
+}
+
+TEST(Fairness, PValuesAgreeWithTheChiSquareTable) {
+  const struct {
+    double chiSquare;
+    int degreesOfFreedom;
+    double p;
+  } table[] = {
+      {3.841, 1, 0.05},    {6.635, 1, 0.01},    {11.07, 5, 0.05},   {15.086, 5, 0.01},
+      {16.919, 9, 0.05},   {21.666, 9, 0.01},   {36.19, 19, 0.01},  {30.144, 19, 0.05},
+      {123.225, 99, 0.05}, {134.642, 99, 0.01}, {9.21034, 2, 0.01},  // two: exactly e^(-x/2)
+  };
+  for (const auto& row : table) {
+    EXPECT_NEAR(tally::chiSquareP(row.chiSquare, row.degreesOfFreedom), row.p, row.p * 0.002)
+        << row.chiSquare << " with " << row.degreesOfFreedom;
+  }
+
+  // A six-sided die showing 10, 10, 10, 10, 10 and 20 times: 70 dice, 35/3 expected per face,
+  // chi-square 5 * (5/3)^2 / (35/3) + (25/3)^2 / (35/3) = 50/7 with 5 degrees of freedom.
+  tally::DiceFaces faces;
+  for (int face = 1; face <= 6; ++face)
+    faces.add(6, std::vector<double>(face == 6 ? 20 : 10, face));
+  const tally::FaceCounts& six = faces.sizes().at(6);
+  const tally::FairnessTest test = tally::testFairness(six);
+  EXPECT_TRUE(test.tested);
+  EXPECT_NEAR(test.expected, 35.0 / 3, 1e-12);
+  EXPECT_NEAR(test.chiSquare, 50.0 / 7, 1e-12);
+  EXPECT_EQ(test.degreesOfFreedom, 5);
+  EXPECT_FALSE(test.flagged());
+
+  // Five dice expected on every face are enough for the test, fewer are not; a face that never
+  // came up counts too.
+  for (const auto& [dice, tested] : {std::pair{100, true}, std::pair{99, false}}) {
+    tally::DiceFaces twenty;
+    twenty.add(20, std::vector<double>(dice, 1));
+    EXPECT_EQ(tally::testFairness(twenty.sizes().at(20)).tested, tested) << dice;
+  }
+  tally::DiceFaces onlyOnes;
+  onlyOnes.add(20, std::vector<double>(100, 1));
+  EXPECT_NEAR(tally::testFairness(onlyOnes.sizes().at(20)).chiSquare, 95.0 * 95 / 5 + 19 * 5, 1e-9);
+}
+
+// Roll lines of dice of that many sides, two dice to a roll, from a seeded generator; with heavy,
+// that face weighs twice as much as each other face.
+std::string diceLog(unsigned seed, const std::string& name, int sides, int dice, int heavy = 0) {
+  std::mt19937 random(seed);
+  const unsigned slots = static_cast<unsigned>(sides + (heavy != 0 ? 1 : 0));
+  const auto roll = [&] {
+    const int slot = static_cast<int>(random() % slots);
+    return slot < sides ? slot + 1 : heavy;
+  };
+  std::string log;
+  for (int i = 0; i < dice; i += 2) {
+    const bool two = i + 1 < dice;
+    for (const std::string& piece :
+         {std::string("OnlineHost:\t"), name, std::string(two ? " rolled 2 " : " rolled 1 "),
+          std::to_string(sides), std::string(two ? "-sided dice:  " : "-sided die:  "),
+          std::to_string(roll()), two ? ' ' + std::to_string(roll()) : std::string(),
+          std::string("\r\n")}) {
+      log += piece;
+    }
+  }
+  return log;
+}
+
+TEST(TallyFairness, FairDiceAreLeftAloneBiasedOnesFlaggedAndFewOnesNotTested) {
+  for (unsigned seed = 1; seed <= 5; ++seed) {
+    const ToolRun fair =
+        run({"--fairness"}, diceLog(seed, "Ann", 6, 1200) + diceLog(seed, "Cy", 20, 2000));
+    EXPECT_EQ(fair.status, 0);
+    EXPECT_NE(fair.out.find("\n6-sided: 1,200 dice, nothing unusual\n"), std::string::npos)
+        << fair.out;
+    EXPECT_NE(fair.out.find("\n20-sided: 2,000 dice, nothing unusual\n"), std::string::npos)
+        << fair.out;
+    EXPECT_EQ(fair.out.find("FLAGGED"), std::string::npos) << fair.out;
+  }
+
+  const ToolRun biased =
+      run({"--fairness"}, diceLog(7, "Bob", 6, 1200, 6) + diceLog(8, "Dax", 20, 60) +
+                              "OnlineHost:\tDax rolled 1 20-sided die:  21\r\n");
+  EXPECT_EQ(biased.status, 0);
+  EXPECT_NE(biased.out.find("\n6-sided: face 6 came up 1."), std::string::npos) << biased.out;
+  EXPECT_NE(biased.out.find("x too often, p "), std::string::npos) << biased.out;
+  EXPECT_NE(biased.out.find("  FLAGGED (p < 0.01)\n"), std::string::npos) << biased.out;
+  EXPECT_NE(biased.out.find("\n20-sided: 60 dice, too few to test (fewer than 5 expected per "
+                            "face); 1 value outside 1..20, not tested\n"),
+            std::string::npos)
+      << biased.out;
+  // Only the tested size has a chi-square.
+  EXPECT_EQ(biased.out.find("Chi-square"), biased.out.rfind("Chi-square"));
+  EXPECT_NE(biased.out.find("Face  Count  Expected\n   1"), std::string::npos) << biased.out;
+  const std::string closing =
+      "631 lines read: 631 rolls totalled, 0 roll lines skipped, 0 lines not in the log's "
+      "format.\n";
+  EXPECT_EQ(biased.out.substr(biased.out.size() - closing.size()), closing);
+}
+
+TEST(TallyFairness, PerRollerForSizesWithEnoughDiceAndAsCsv) {
+  const std::string log =
+      diceLog(3, "Ann", 6, 1200) + diceLog(4, "Bob", 6, 1200, 6) + diceLog(5, "Cy", 6, 12);
+  const ToolRun text = run({"--fairness", "--by-roller"}, log);
+  EXPECT_EQ(text.status, 0);
+  for (const char* part :
+       {"\n6-sided: face 6 came up", "\nAnn, 6-sided dice\n",
+        "\nAnn, 6-sided: 1,200 dice, nothing unusual\n", "\nBob, 6-sided: face 6 came up",
+        "\nPer roller, 1 size with too few dice to test not shown.\n"}) {
+    EXPECT_NE(text.out.find(part), std::string::npos) << part << "\n" << text.out;
+  }
+  EXPECT_EQ(text.out.find("Cy, "), std::string::npos);
+
+  const ToolRun csv = run({"--csv", "--by-roller", "--fairness"}, log);
+  EXPECT_EQ(csv.status, 0);
+  std::istringstream rows(csv.out);
+  std::string row;
+  std::getline(rows, row);
+  EXPECT_EQ(row,
+            "Roller,Sides,Dice,Outside,Face,Count,Expected,ChiSquare,DegreesOfFreedom,P,Flagged");
+  int count = 0;
+  while (std::getline(rows, row)) {
+    ++count;
+    if (row.rfind("Bob,6,1200,0,", 0) == 0) {
+      EXPECT_EQ(row.substr(row.size() - 4), ",yes") << row;
+    } else if (row.rfind("Ann,6,1200,0,", 0) == 0) {
+      EXPECT_EQ(row.substr(row.size() - 3), ",no") << row;
+    }
+  }
+  EXPECT_EQ(count, 3 * 6);  // the whole log, Ann and Bob
+  EXPECT_NE(csv.err.find(" lines read: "), std::string::npos);
+
+  const ToolRun alone = run({"--by-roller"}, log);
+  EXPECT_EQ(alone.status, tally::kExitFailed);
+  EXPECT_EQ(alone.err.substr(0, 47), "kestar-tally: --by-roller goes with --fairness\n");
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ bool isHandedOn(UINT msg) {
   }
 }
 
-sim::Hwnd value(HWND window) {
-  return static_cast<sim::Hwnd>(reinterpret_cast<UINT_PTR>(window) & 0xFFFFFFFFu);
+client::Hwnd value(HWND window) {
+  return static_cast<client::Hwnd>(reinterpret_cast<UINT_PTR>(window) & 0xFFFFFFFFu);
 }
 
 bool isRead(UINT msg) {
@@ -44,7 +44,7 @@ bool isRead(UINT msg) {
 
 }  // namespace
 
-Mirror::Mirror(sim::SimWindows& model, HINSTANCE instance) : model_(model), instance_(instance) {
+Mirror::Mirror(client::Desktop& model, HINSTANCE instance) : model_(model), instance_(instance) {
   theMirror = this;
   WNDCLASSEXA edit{};
   edit.cbSize = sizeof edit;
@@ -68,12 +68,12 @@ Mirror::~Mirror() {
   theMirror = nullptr;
 }
 
-sim::Hwnd Mirror::realOf(sim::Hwnd modelWindow) const {
+client::Hwnd Mirror::realOf(client::Hwnd modelWindow) const {
   const auto it = reported_.find(modelWindow);
   return it == reported_.end() ? 0 : it->second;
 }
 
-sim::Hwnd Mirror::modelOf(sim::Hwnd realWindow) const {
+client::Hwnd Mirror::modelOf(client::Hwnd realWindow) const {
   for (const auto& [model, real] : reported_) {
     if (real == realWindow) return model;
   }
@@ -82,11 +82,11 @@ sim::Hwnd Mirror::modelOf(sim::Hwnd realWindow) const {
 
 void Mirror::reconcile() {
   ++quiet_;
-  std::vector<sim::Hwnd> gone;
+  std::vector<client::Hwnd> gone;
   for (const auto& [model, real] : real_) {
     if (!model_.exists(model)) gone.push_back(model);
   }
-  for (const sim::Hwnd model : gone) {
+  for (const client::Hwnd model : gone) {
     const HWND real = real_[model];
     if (IsWindow(real)) DestroyWindow(real);
     real_.erase(model);
@@ -98,9 +98,9 @@ void Mirror::reconcile() {
   --quiet_;
 }
 
-void Mirror::syncChildren(sim::Hwnd modelParent, HWND realParent) {
+void Mirror::syncChildren(client::Hwnd modelParent, HWND realParent) {
   HWND previous = HWND_TOP;
-  for (const sim::Hwnd child : model_.children(modelParent)) {
+  for (const client::Hwnd child : model_.children(modelParent)) {
     const auto found = real_.find(child);
     const HWND real = found != real_.end() ? found->second : build(child, realParent);
     if (real == nullptr) continue;
@@ -116,7 +116,7 @@ void Mirror::syncChildren(sim::Hwnd modelParent, HWND realParent) {
   }
 }
 
-HWND Mirror::build(sim::Hwnd modelWindow, HWND parent) {
+HWND Mirror::build(client::Hwnd modelWindow, HWND parent) {
   // A window is put together out of sight, under a message-only window that no search finds, and
   // moved into place whole: a program looking for it never sees it without its children.
   const HWND real = create(modelWindow, staging_);
@@ -127,13 +127,13 @@ HWND Mirror::build(sim::Hwnd modelWindow, HWND parent) {
   return real;
 }
 
-void Mirror::buildChildren(sim::Hwnd modelWindow, HWND real) {
-  for (const sim::Hwnd child : model_.children(modelWindow)) {
+void Mirror::buildChildren(client::Hwnd modelWindow, HWND real) {
+  for (const client::Hwnd child : model_.children(modelWindow)) {
     if (const HWND made = create(child, real)) buildChildren(child, made);
   }
 }
 
-HWND Mirror::create(sim::Hwnd modelWindow, HWND parent) {
+HWND Mirror::create(client::Hwnd modelWindow, HWND parent) {
   const std::string& className = model_.className(modelWindow);
   const std::string text = shownText(modelWindow);
   if (!isSystemClass(className) && !registered_[className]) {
@@ -181,7 +181,7 @@ LRESULT CALLBACK Mirror::richTextProc(HWND window, UINT msg, WPARAM wParam, LPAR
   return theMirror->handle(window, msg, wParam, lParam);
 }
 
-std::string Mirror::shownText(sim::Hwnd modelWindow) const {
+std::string Mirror::shownText(client::Hwnd modelWindow) const {
   // A box of lines shows each line ended by a line break, the last one too.
   if (model_.lines(modelWindow).empty()) return model_.text(modelWindow);
   return model_.contents(modelWindow) + "\r\n";
@@ -202,7 +202,7 @@ LRESULT Mirror::handle(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (quiet_ > 0 || found == modelOf_.end() || !isHandedOn(msg) || !fromOutside) {
     return passOn(window, msg, wParam, lParam);
   }
-  const sim::Hwnd model = found->second;
+  const client::Hwnd model = found->second;
   // A box of lines is read as it shows them: its real control, wrapped, answers.
   if (isRead(msg) && !model_.lines(model).empty()) return passOn(window, msg, wParam, lParam);
   const bool posted = dispatchingPosted && !InSendMessage();
@@ -229,11 +229,11 @@ LRESULT Mirror::handle(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
       return static_cast<LRESULT>(copied);
     }
     case WM_SETTEXT:
-      result = model_.receive(sim::Message{
+      result = model_.receive(client::Message{
           model, msg, wParam, 0, lParam != 0 ? reinterpret_cast<const char*>(lParam) : "", posted});
       break;
     default:
-      result = model_.receive(sim::Message{model, msg, wParam, lParam, {}, posted});
+      result = model_.receive(client::Message{model, msg, wParam, lParam, {}, posted});
       break;
   }
   // The model may have closed this very window; nothing here touches it afterwards.

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 namespace kestar::test {
 
@@ -18,7 +18,7 @@ namespace kestar::test {
 // display of a real client does.
 class Mirror final {
  public:
-  Mirror(sim::SimWindows& model, HINSTANCE instance);
+  Mirror(client::Desktop& model, HINSTANCE instance);
   ~Mirror();
   Mirror(const Mirror&) = delete;
   Mirror& operator=(const Mirror&) = delete;
@@ -26,8 +26,8 @@ class Mirror final {
   // Makes the real windows match the model.
   void reconcile();
   // The real window standing for a model window, also after it is gone (for reports).
-  sim::Hwnd realOf(sim::Hwnd modelWindow) const;
-  sim::Hwnd modelOf(sim::Hwnd realWindow) const;
+  client::Hwnd realOf(client::Hwnd modelWindow) const;
+  client::Hwnd modelOf(client::Hwnd realWindow) const;
 
   // Set while the program's loop dispatches a posted message.
   bool dispatchingPosted = false;
@@ -35,20 +35,20 @@ class Mirror final {
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK richTextProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-  std::string shownText(sim::Hwnd modelWindow) const;
+  std::string shownText(client::Hwnd modelWindow) const;
   LRESULT handle(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT passOn(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-  HWND build(sim::Hwnd modelWindow, HWND parent);
-  void buildChildren(sim::Hwnd modelWindow, HWND real);
-  HWND create(sim::Hwnd modelWindow, HWND parent);
-  void syncChildren(sim::Hwnd modelParent, HWND realParent);
+  HWND build(client::Hwnd modelWindow, HWND parent);
+  void buildChildren(client::Hwnd modelWindow, HWND real);
+  HWND create(client::Hwnd modelWindow, HWND parent);
+  void syncChildren(client::Hwnd modelParent, HWND realParent);
 
-  sim::SimWindows& model_;
+  client::Desktop& model_;
   HINSTANCE instance_;
   HWND staging_ = nullptr;
-  std::map<sim::Hwnd, HWND> real_;
-  std::map<HWND, sim::Hwnd> modelOf_;
-  std::map<sim::Hwnd, sim::Hwnd> reported_;
+  std::map<client::Hwnd, HWND> real_;
+  std::map<HWND, client::Hwnd> modelOf_;
+  std::map<client::Hwnd, client::Hwnd> reported_;
   std::map<HWND, WNDPROC> systemProc_;
   std::map<HWND, std::string> caption_;
   std::map<std::string, bool> registered_;

@@ -14,8 +14,8 @@ std::string besideThisProgram(const char* name) {
   return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
 }
 
-sim::Hwnd handle(const std::string& text) {
-  return static_cast<sim::Hwnd>(std::stoull(text));
+client::Hwnd handle(const std::string& text) {
+  return static_cast<client::Hwnd>(std::stoull(text));
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ std::vector<std::string> StandIn::command(const std::string& line) {
   return answer;
 }
 
-sim::Hwnd StandIn::openRoom(const std::string& name) {
+client::Hwnd StandIn::openRoom(const std::string& name) {
   return handle(command("open-room " + protocol::hex(name)).at(0));
 }
 
@@ -94,19 +94,19 @@ void StandIn::closeRoom(const std::string& name) {
   command("close-room " + protocol::hex(name));
 }
 
-sim::Hwnd StandIn::openWindow(const std::string& caption, int richText, bool listBox, bool icon,
-                              bool label) {
+client::Hwnd StandIn::openWindow(const std::string& caption, int richText, bool listBox, bool icon,
+                                 bool label) {
   return handle(command("open-window " + protocol::hex(caption) + " " + std::to_string(richText) +
                         (listBox ? " 1" : " 0") + (icon ? " 1" : " 0") + (label ? " 1" : " 0"))
                     .at(0));
 }
 
-void StandIn::raise(sim::Hwnd window) {
+void StandIn::raise(client::Hwnd window) {
   command("raise " + std::to_string(window));
 }
 
-std::vector<sim::Hwnd> StandIn::children(sim::Hwnd window) {
-  std::vector<sim::Hwnd> result;
+std::vector<client::Hwnd> StandIn::children(client::Hwnd window) {
+  std::vector<client::Hwnd> result;
   for (const auto& line : command("children " + std::to_string(window))) {
     result.push_back(handle(line));
   }
@@ -147,7 +147,7 @@ void StandIn::setTranscriptLimit(int lines) {
   command("limit " + std::to_string(lines));
 }
 
-sim::Hwnd StandIn::keywordBox() {
+client::Hwnd StandIn::keywordBox() {
   return handle(command("keyword-box").at(0));
 }
 
@@ -176,7 +176,7 @@ std::vector<std::pair<std::string, std::string>> StandIn::instantMessages() {
   return result;
 }
 
-sim::Hwnd StandIn::showMessageBox(const std::string& text, const std::string& button) {
+client::Hwnd StandIn::showMessageBox(const std::string& text, const std::string& button) {
   return handle(command("show-box " + protocol::hex(text) + " " + protocol::hex(button)).at(0));
 }
 
@@ -201,14 +201,15 @@ void StandIn::setResponding(bool responding) {
   command(std::string("responding ") + (responding ? "1" : "0"));
 }
 
-std::vector<sim::Message> StandIn::takeMessages() {
-  std::vector<sim::Message> messages;
+std::vector<client::Message> StandIn::takeMessages() {
+  std::vector<client::Message> messages;
   for (const auto& line : command("take-messages")) {
     const auto w = protocol::words(line);
-    messages.push_back(sim::Message{handle(w.at(0)), static_cast<sim::Msg>(std::stoul(w.at(1))),
-                                    static_cast<sim::WParam>(std::stoull(w.at(2))),
-                                    static_cast<sim::LParam>(std::stoll(w.at(3))),
-                                    protocol::unhex(w.at(5)), w.at(4) == "1"});
+    messages.push_back(client::Message{handle(w.at(0)),
+                                       static_cast<client::Msg>(std::stoul(w.at(1))),
+                                       static_cast<client::WParam>(std::stoull(w.at(2))),
+                                       static_cast<client::LParam>(std::stoll(w.at(3))),
+                                       protocol::unhex(w.at(5)), w.at(4) == "1"});
   }
   return messages;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 namespace kestar::test {
 
@@ -21,29 +21,29 @@ class StandIn final {
   // One command, its answer's lines.
   std::vector<std::string> command(const std::string& line);
 
-  sim::Hwnd openRoom(const std::string& name);
+  client::Hwnd openRoom(const std::string& name);
   void closeRoom(const std::string& name);
-  sim::Hwnd openWindow(const std::string& caption, int richText, bool listBox, bool icon,
-                       bool label);
-  void raise(sim::Hwnd window);
-  std::vector<sim::Hwnd> children(sim::Hwnd window);
+  client::Hwnd openWindow(const std::string& caption, int richText, bool listBox, bool icon,
+                          bool label);
+  void raise(client::Hwnd window);
+  std::vector<client::Hwnd> children(client::Hwnd window);
   void say(const std::string& room, const std::string& speaker, const std::string& text);
   std::vector<std::string> transcript(const std::string& room);
   std::vector<std::string> sentByUser();
   std::string inputText(const std::string& room);
   void setNextRolls(const std::vector<int>& values);
   void setTranscriptLimit(int lines);
-  sim::Hwnd keywordBox();
+  client::Hwnd keywordBox();
   std::vector<std::string> keywords();
   struct Im {
-    sim::Hwnd window, textBox, sendButton;
+    client::Hwnd window, textBox, sendButton;
     bool open;
   };
   std::vector<Im> imWindows();
   std::vector<std::pair<std::string, std::string>> instantMessages();
-  sim::Hwnd showMessageBox(const std::string& text, const std::string& button);
+  client::Hwnd showMessageBox(const std::string& text, const std::string& button);
   struct Box {
-    sim::Hwnd box, button;
+    client::Hwnd box, button;
     bool open;
   };
   std::vector<Box> messageBoxes();
@@ -51,7 +51,7 @@ class StandIn final {
   void setImIcons(int count);
   void setResponding(bool responding);
   // Messages its windows received since the last call, with the real windows' handles.
-  std::vector<sim::Message> takeMessages();
+  std::vector<client::Message> takeMessages();
   // Runs one later round of the client's work; false when there was none.
   bool round();
   // Runs the client's later rounds until it has no work left.

@@ -10,21 +10,23 @@
 #include <string>
 #include <thread>
 
-#include "simclient/SimClient.h"
+#include "client/Client.h"
+#include "client/practice/PracticeService.h"
 #include "tests/win32/Mirror.h"
 #include "tests/win32/Protocol.h"
 
 namespace {
 
-using kestar::sim::Hwnd;
+using kestar::client::Hwnd;
 using kestar::test::Mirror;
 namespace protocol = kestar::test::protocol;
 
 constexpr UINT kCommand = WM_APP + 1;
 
 struct StandIn {
-  kestar::sim::SimWindows model;
-  kestar::sim::SimClient client{model};
+  kestar::client::Desktop model;
+  kestar::client::PracticeService service;
+  kestar::client::Client client{model, service};
   Mirror* mirror = nullptr;
   HWND control = nullptr;
   std::string answer;
@@ -44,6 +46,7 @@ Hwnd toModel(const std::string& realText) {
 
 std::string run(const std::vector<std::string>& w) {
   auto& client = standIn->client;
+  auto& service = standIn->service;
   auto& model = standIn->model;
   auto& mirror = *standIn->mirror;
   // A window made by this command gets its real window before its handle is told.
@@ -66,7 +69,7 @@ std::string run(const std::vector<std::string>& w) {
     for (const Hwnd child : model.children(toModel(w.at(1))))
       out += number(mirror.realOf(child)) + "\n";
   } else if (verb == "say") {
-    client.say(protocol::unhex(w.at(1)), protocol::unhex(w.at(2)), protocol::unhex(w.at(3)));
+    service.sayAs(protocol::unhex(w.at(1)), protocol::unhex(w.at(2)), protocol::unhex(w.at(3)));
   } else if (verb == "transcript") {
     for (const auto& line : client.transcript(protocol::unhex(w.at(1)))) {
       out += protocol::hex(line) + "\n";
@@ -80,7 +83,7 @@ std::string run(const std::vector<std::string>& w) {
     std::vector<int> values;
     for (std::size_t i = 1; i < w.size(); ++i)
       values.push_back(std::stoi(w[i]));
-    client.setNextRolls(values);
+    service.setNextRolls(values);
   } else if (verb == "limit") {
     client.setTranscriptLimit(std::stoul(w.at(1)));
   } else if (verb == "round") {
@@ -101,7 +104,7 @@ std::string run(const std::vector<std::string>& w) {
              "\n";
     }
   } else if (verb == "instant-messages") {
-    for (const auto& im : client.instantMessages()) {
+    for (const auto& im : service.instantMessages()) {
       out += protocol::hex(im.to) + " " + protocol::hex(im.text) + "\n";
     }
   } else if (verb == "show-box") {
@@ -115,7 +118,7 @@ std::string run(const std::vector<std::string>& w) {
              (model.exists(box.box) ? "1" : "0") + "\n";
     }
   } else if (verb == "sign-off") {
-    client.signOff(protocol::unhex(w.at(1)));
+    service.signOff(protocol::unhex(w.at(1)));
   } else if (verb == "im-icons") {
     client.setImIcons(std::stoi(w.at(1)));
   } else if (verb == "responding") {

@@ -1,20 +1,22 @@
-#include <QGuiApplication>
-#include <QScreen>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
 
 #include "app/ClientSide.h"
-#include "shell/Form.h"
+#include "client/Client.h"
+#include "client/practice/PracticeService.h"
+#include "client/window/ClientWindow.h"
+#include "client/window/PracticeControls.h"
 #include "shell/Program.h"
-#include "simclient/SimClient.h"
-#include "simclient/window/SimClientWindow.h"
 
 namespace kestar::app {
 namespace {
 
-class SimulatedClientSide final : public ClientSide {
+class OwnClientSide final : public ClientSide {
  public:
-  SimulatedClientSide() {
+  OwnClientSide() {
     // The client handles its posted messages and its service's answers on a later round of
     // the event loop, as a program of its own would.
     windows_.onWorkQueued = [this] {
@@ -24,7 +26,7 @@ class SimulatedClientSide final : public ClientSide {
     };
     client_.openRoom("Spar Arena");
   }
-  ~SimulatedClientSide() override {
+  ~OwnClientSide() override {
     alive_ = false;
     windows_.onWorkQueued = nullptr;
   }
@@ -32,22 +34,31 @@ class SimulatedClientSide final : public ClientSide {
   chatlink::WindowApi& api() override { return windows_; }
 
   void show(shell::Program& program) override {
-    window_ = std::make_unique<sim::SimClientWindow>(client_, windows_);
-    // Closing the simulated client ends the whole demonstration.
+    window_ = std::make_unique<client::ClientWindow>(client_, windows_);
+    window_->setServiceControls(new client::PracticeControls(service_, *window_));
+    // Closing the client ends the whole demonstration.
     window_->onClosed = [&program] { program.end(); };
     window_->move(40, 60);
     window_->show();
-    // The launcher appears to the right of the client.
-    if (shell::Form* launcher = program.form(shell::FormId::Startup)) {
-      launcher->move(window_->frameGeometry().right() + 20, 60);
-    }
+    // Kestar's windows open beside the room's chat, its people and the row the user says lines
+    // in, not over them.
+    program.keepClear = [this] {
+      const auto onScreen = [](const QWidget* widget) {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+      };
+      if (!window_->isVisible()) return QRect();
+      return onScreen(window_->chat)
+          .united(onScreen(window_->people))
+          .united(onScreen(window_->goButton));
+    };
   }
 
  private:
   bool alive_ = true;
-  sim::SimWindows windows_;
-  sim::SimClient client_{windows_};
-  std::unique_ptr<sim::SimClientWindow> window_;
+  client::Desktop windows_;
+  client::PracticeService service_;
+  client::Client client_{windows_, service_};
+  std::unique_ptr<client::ClientWindow> window_;
 };
 
 bool hasEnvironment(const char* name) {
@@ -58,7 +69,7 @@ bool hasEnvironment(const char* name) {
 }  // namespace
 
 std::unique_ptr<ClientSide> makeClientSide() {
-  return std::make_unique<SimulatedClientSide>();
+  return std::make_unique<OwnClientSide>();
 }
 
 bool displayAvailable(std::string& advice) {

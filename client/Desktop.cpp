@@ -1,9 +1,9 @@
-#include "simclient/SimWindows.h"
+#include "client/Desktop.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace kestar::sim {
+namespace kestar::client {
 namespace {
 
 bool matches(chatlink::Match wanted, const std::string& actual) {
@@ -23,9 +23,9 @@ std::string describe(const Message& message) {
   return text + ")";
 }
 
-SimWindows::SimWindows() = default;
+Desktop::Desktop() = default;
 
-Hwnd SimWindows::create(Hwnd parent, std::string className, std::string text, WindowProc proc) {
+Hwnd Desktop::create(Hwnd parent, std::string className, std::string text, WindowProc proc) {
   const Hwnd handle = nextHandle_;
   nextHandle_ += 4;
   Window window;
@@ -40,7 +40,7 @@ Hwnd SimWindows::create(Hwnd parent, std::string className, std::string text, Wi
   return handle;
 }
 
-void SimWindows::destroy(Hwnd window) {
+void Desktop::destroy(Hwnd window) {
   Window* found = find(window);
   if (found == nullptr) return;
   for (const Hwnd child : std::vector<Hwnd>(found->children))
@@ -51,11 +51,11 @@ void SimWindows::destroy(Hwnd window) {
   changed();
 }
 
-bool SimWindows::exists(Hwnd window) const {
+bool Desktop::exists(Hwnd window) const {
   return windows_.count(window) != 0;
 }
 
-void SimWindows::raise(Hwnd window) {
+void Desktop::raise(Hwnd window) {
   Window* found = find(window);
   if (found == nullptr) return;
   auto& list = siblings(found->parent);
@@ -64,40 +64,40 @@ void SimWindows::raise(Hwnd window) {
   changed();
 }
 
-Hwnd SimWindows::parent(Hwnd window) const {
+Hwnd Desktop::parent(Hwnd window) const {
   return at(window).parent;
 }
-const std::string& SimWindows::className(Hwnd window) const {
+const std::string& Desktop::className(Hwnd window) const {
   return at(window).className;
 }
-const std::string& SimWindows::text(Hwnd window) const {
+const std::string& Desktop::text(Hwnd window) const {
   return at(window).text;
 }
 
-void SimWindows::setText(Hwnd window, std::string text) {
+void Desktop::setText(Hwnd window, std::string text) {
   if (Window* found = find(window)) {
     found->text = std::move(text);
     changed();
   }
 }
 
-std::vector<Hwnd> SimWindows::children(Hwnd window) const {
+std::vector<Hwnd> Desktop::children(Hwnd window) const {
   if (window == 0) return topLevel_;
   return at(window).children;
 }
 
-void SimWindows::appendLine(Hwnd window, std::string line) {
+void Desktop::appendLine(Hwnd window, std::string line) {
   if (Window* found = find(window)) {
     found->lines.push_back(std::move(line));
     changed();
   }
 }
 
-const std::deque<std::string>& SimWindows::lines(Hwnd window) const {
+const std::deque<std::string>& Desktop::lines(Hwnd window) const {
   return at(window).lines;
 }
 
-void SimWindows::trimLines(Hwnd window, std::size_t keep) {
+void Desktop::trimLines(Hwnd window, std::size_t keep) {
   Window* found = find(window);
   if (found == nullptr || found->lines.size() <= keep) return;
   found->lines.erase(found->lines.begin(),
@@ -105,13 +105,13 @@ void SimWindows::trimLines(Hwnd window, std::size_t keep) {
   changed();
 }
 
-void SimWindows::post(std::function<void()> work) {
+void Desktop::post(std::function<void()> work) {
   const bool wasEmpty = pending_.empty();
   pending_.push_back(std::move(work));
   if (wasEmpty && onWorkQueued) onWorkQueued();
 }
 
-bool SimWindows::runPending() {
+bool Desktop::runPending() {
   std::size_t round = pending_.size();
   if (round == 0) return false;
   while (round-- > 0 && !pending_.empty()) {
@@ -123,18 +123,18 @@ bool SimWindows::runPending() {
   return true;
 }
 
-std::vector<Message> SimWindows::takeMessages() {
+std::vector<Message> Desktop::takeMessages() {
   std::vector<Message> taken;
   taken.swap(messages_);
   return taken;
 }
 
-Hwnd SimWindows::findWindow(chatlink::Match className, chatlink::Match caption) {
+Hwnd Desktop::findWindow(chatlink::Match className, chatlink::Match caption) {
   return findWindowEx(0, 0, className, caption);
 }
 
-Hwnd SimWindows::findWindowEx(Hwnd parent, Hwnd childAfter, chatlink::Match className,
-                              chatlink::Match caption) {
+Hwnd Desktop::findWindowEx(Hwnd parent, Hwnd childAfter, chatlink::Match className,
+                           chatlink::Match caption) {
   if (parent != 0 && !exists(parent)) return 0;
   const auto& list = siblings(parent);
   auto it = list.begin();
@@ -150,21 +150,21 @@ Hwnd SimWindows::findWindowEx(Hwnd parent, Hwnd childAfter, chatlink::Match clas
   return 0;
 }
 
-LParam SimWindows::sendMessage(Hwnd window, Msg msg, WParam wParam, LParam lParam) {
+LParam Desktop::sendMessage(Hwnd window, Msg msg, WParam wParam, LParam lParam) {
   if (!exists(window)) return 0;
   Message message{window, msg, wParam, lParam, {}, false};
   messages_.push_back(message);
   return dispatch(message);
 }
 
-LParam SimWindows::sendTextMessage(Hwnd window, Msg msg, WParam wParam, std::string_view text) {
+LParam Desktop::sendTextMessage(Hwnd window, Msg msg, WParam wParam, std::string_view text) {
   if (!exists(window)) return 0;
   Message message{window, msg, wParam, 0, std::string(text), false};
   messages_.push_back(message);
   return dispatch(message);
 }
 
-bool SimWindows::postMessage(Hwnd window, Msg msg, WParam wParam, LParam lParam) {
+bool Desktop::postMessage(Hwnd window, Msg msg, WParam wParam, LParam lParam) {
   if (!exists(window)) return false;
   Message message{window, msg, wParam, lParam, {}, true};
   messages_.push_back(message);
@@ -174,7 +174,7 @@ bool SimWindows::postMessage(Hwnd window, Msg msg, WParam wParam, LParam lParam)
   return true;
 }
 
-std::string SimWindows::windowText(Hwnd window) {
+std::string Desktop::windowText(Hwnd window) {
   if (!exists(window)) return {};
   std::string text = contents(window);
   // A read is recorded with what it read.
@@ -182,7 +182,7 @@ std::string SimWindows::windowText(Hwnd window) {
   return text;
 }
 
-int SimWindows::textLength(Hwnd window) {
+int Desktop::textLength(Hwnd window) {
   // What contents() would hold, without putting it together.
   const Window& found = at(window);
   if (found.lines.empty()) return static_cast<int>(found.text.size());
@@ -192,7 +192,7 @@ int SimWindows::textLength(Hwnd window) {
   return static_cast<int>(length);
 }
 
-std::string SimWindows::contents(Hwnd window) const {
+std::string Desktop::contents(Hwnd window) const {
   const Window& found = at(window);
   if (found.lines.empty()) return found.text;
   std::string text;
@@ -203,26 +203,26 @@ std::string SimWindows::contents(Hwnd window) const {
   return text;
 }
 
-LParam SimWindows::receive(const Message& message) {
+LParam Desktop::receive(const Message& message) {
   if (!exists(message.window)) return 0;
   messages_.push_back(message);
   return dispatch(message);
 }
 
-int SimWindows::lineCount(Hwnd window) {
+int Desktop::lineCount(Hwnd window) {
   // A box that holds no lines still has one, empty, as an edit control does.
   const Window* found = find(window);
   if (found == nullptr) return 0;
   return std::max<int>(1, static_cast<int>(found->lines.size()));
 }
 
-std::string SimWindows::lineText(Hwnd window, int index) {
+std::string Desktop::lineText(Hwnd window, int index) {
   const Window* found = find(window);
   if (found == nullptr || index < 0 || index >= static_cast<int>(found->lines.size())) return {};
   return found->lines[static_cast<std::size_t>(index)];
 }
 
-LParam SimWindows::defaultProc(SimWindows& windows, Hwnd window, const Message& message) {
+LParam Desktop::defaultProc(Desktop& windows, Hwnd window, const Message& message) {
   switch (message.msg) {
     case chatlink::WmSetText:
       windows.setText(window, message.text);
@@ -235,23 +235,23 @@ LParam SimWindows::defaultProc(SimWindows& windows, Hwnd window, const Message& 
   }
 }
 
-SimWindows::Window* SimWindows::find(Hwnd window) {
+Desktop::Window* Desktop::find(Hwnd window) {
   const auto it = windows_.find(window);
   return it == windows_.end() ? nullptr : &it->second;
 }
 
-const SimWindows::Window& SimWindows::at(Hwnd window) const {
+const Desktop::Window& Desktop::at(Hwnd window) const {
   static const Window none;
   const auto it = windows_.find(window);
   return it == windows_.end() ? none : it->second;
 }
 
-std::vector<Hwnd>& SimWindows::siblings(Hwnd parent) {
+std::vector<Hwnd>& Desktop::siblings(Hwnd parent) {
   if (parent == 0) return topLevel_;
   return find(parent)->children;
 }
 
-LParam SimWindows::dispatch(const Message& message) {
+LParam Desktop::dispatch(const Message& message) {
   const Window* window = find(message.window);
   if (window == nullptr) return 0;
   if (window->proc) {
@@ -262,8 +262,8 @@ LParam SimWindows::dispatch(const Message& message) {
   return defaultProc(*this, message.window, message);
 }
 
-void SimWindows::changed() {
+void Desktop::changed() {
   if (onChanged) onChanged();
 }
 
-}  // namespace kestar::sim
+}  // namespace kestar::client

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "simclient/SimClient.h"
+#include "chatlink/ChatScanner.h"
+#include "client/Client.h"
+#include "client/RollAnswer.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {
@@ -8,10 +10,10 @@ namespace {
 
 std::string answerTo(const std::string& line) {
   int next = 0;
-  return sim::rollAnswer("Bob", line, [&](int sides) { return sides - next++; });
+  return client::rollAnswer("Bob", line, [&](int sides) { return sides - next++; });
 }
 
-TEST(ChatService, AnswersRollRequestsInItsOwnLineFormat) {
+TEST(RollAnswer, AnswersRollRequestsInItsOwnLineFormat) {
   EXPECT_EQ(answerTo("//roll"), "Bob rolled 2 6-sided dice:  6 5");
   EXPECT_EQ(answerTo("//roll-dice1-sides20"), "Bob rolled 1 20-sided die:  20");
   EXPECT_EQ(answerTo("//roll-dice4-sides100"), "Bob rolled 4 100-sided dice:  100 99 98 97");
@@ -29,11 +31,11 @@ TEST(ChatService, AnswersRollRequestsInItsOwnLineFormat) {
   }
 }
 
-TEST(SimClient, UserLinesAndRollAnswersArriveOnLaterRounds) {
+TEST(Client, UserLinesAndRollAnswersArriveOnLaterRounds) {
   SimRig rig;
   const auto room = rig.client.openRoom("Lobby");
   const auto input = rig.windows.children(room).at(1);
-  rig.client.setNextRolls({3, 4});
+  rig.service.setNextRolls({3, 4});
   rig.windows.sendTextMessage(input, chatlink::WmSetText, 0, "//roll");
   rig.windows.sendMessage(input, chatlink::WmChar, chatlink::KeyEnter, 0);
   EXPECT_EQ(rig.client.inputText("Lobby"), "");
@@ -55,7 +57,7 @@ TEST(SimClient, UserLinesAndRollAnswersArriveOnLaterRounds) {
   EXPECT_EQ(rig.client.transcript("Lobby").size(), 2u);
 }
 
-TEST(SimClient, RoomsOpenRaiseCloseAndTrim) {
+TEST(Client, RoomsOpenRaiseCloseAndTrim) {
   SimRig rig;
   rig.client.openRoom("Lobby");
   rig.client.openRoom("Arena");
@@ -65,8 +67,8 @@ TEST(SimClient, RoomsOpenRaiseCloseAndTrim) {
 
   rig.client.setTranscriptLimit(3);
   for (int i = 0; i < 5; ++i)
-    rig.client.say("Lobby", "Ann", std::to_string(i));
-  rig.client.say("Lobby", "Ann", "two\r\nlines");
+    rig.service.sayAs("Lobby", "Ann", std::to_string(i));
+  rig.service.sayAs("Lobby", "Ann", "two\r\nlines");
   EXPECT_EQ(rig.client.transcript("Lobby"),
             (std::vector<std::string>{"Ann:\t3", "Ann:\t4", "Ann:\ttwo  lines"}));
 
@@ -82,11 +84,10 @@ TEST(SimClient, RoomsOpenRaiseCloseAndTrim) {
 }
 
 void typeKeyword(SimRig& rig, const std::string& keyword) {
-  rig.windows.sendTextMessage(rig.client.keywordBox(), chatlink::WmSetText, 0, keyword);
-  rig.windows.sendMessage(rig.client.keywordBox(), chatlink::WmChar, chatlink::KeyEnter, 0);
+  rig.client.typeKeyword(keyword);
 }
 
-TEST(SimClient, RoomKeywordsEnterTheRoomNamedAfterTheFirstMarkOrShowTheBoxWhenFull) {
+TEST(Client, RoomKeywordsEnterTheRoomNamedAfterTheFirstMarkOrShowTheBoxWhenFull) {
   struct Case {
     const char* keyword;
     const char* room;  // entered, or "" for none
@@ -107,8 +108,8 @@ TEST(SimClient, RoomKeywordsEnterTheRoomNamedAfterTheFirstMarkOrShowTheBoxWhenFu
     rig.client.openRoom("Spar Arena");
     rig.client.openRoom("Elsewhere");
     for (const char* full : {"Packed", "Spar Arena"}) {
-      rig.client.setRoomCapacity(full, 2);
-      rig.client.setRoomPeople(full, 2);
+      rig.service.setRoomCapacity(full, 2);
+      rig.service.setRoomPeople(full, 2);
     }
     typeKeyword(rig, c.keyword);
     EXPECT_EQ(rig.client.roomNames().front(), "Elsewhere") << "went inside the call";
@@ -119,24 +120,24 @@ TEST(SimClient, RoomKeywordsEnterTheRoomNamedAfterTheFirstMarkOrShowTheBoxWhenFu
   }
 }
 
-TEST(SimClient, AFullRoomLetsTheUserInOnceSomeoneLeaves) {
+TEST(Client, AFullRoomLetsTheUserInOnceSomeoneLeaves) {
   SimRig rig;
-  rig.client.setRoomCapacity("Packed", 3);
-  rig.client.setRoomPeople("Packed", 3);
+  rig.service.setRoomCapacity("Packed", 3);
+  rig.service.setRoomPeople("Packed", 3);
   typeKeyword(rig, "aol://2719:61-2-Packed");
   rig.host.settle();
   ASSERT_EQ(rig.client.messageBoxes().size(), 1u);
   EXPECT_EQ(rig.windows.text(rig.client.messageBox()), "America Online");
   EXPECT_TRUE(rig.client.roomNames().empty());
 
-  rig.client.setRoomPeople("Packed", 2);
+  rig.service.setRoomPeople("Packed", 2);
   typeKeyword(rig, "aol://2719:61-2-Packed");
   rig.host.settle();
   EXPECT_EQ(rig.client.roomNames(), std::vector<std::string>{"Packed"});
   EXPECT_EQ(rig.client.messageBoxes().size(), 1u);
 }
 
-TEST(SimClient, TheBoxClosesOnTheRoundAfterItsButtonIsPressed) {
+TEST(Client, TheBoxClosesOnTheRoundAfterItsButtonIsPressed) {
   struct Case {
     const char* how;
     std::vector<std::pair<chatlink::Msg, chatlink::WParam>> keys;
@@ -164,6 +165,88 @@ TEST(SimClient, TheBoxClosesOnTheRoundAfterItsButtonIsPressed) {
   const auto box = rig.client.showMessageBox("Full.");
   rig.windows.sendMessage(box, chatlink::WmClose, 0, 0);
   EXPECT_FALSE(rig.windows.exists(box));
+}
+
+// A service that records what the client asks of it and reports only what a test tells it to.
+struct FakeService final : client::ChatService {
+  void attach(client::ServiceListener& listener, client::Later) override { tell = &listener; }
+  std::string userName() const override { return "Me"; }
+  void joinRoom(const std::string& room) override { asked.push_back("join " + room); }
+  void leaveRoom(const std::string& room) override { asked.push_back("leave " + room); }
+  void say(const std::string& room, const std::string& text) override {
+    asked.push_back("say " + room + " " + text);
+  }
+  void sendInstantMessage(int ticket, const std::string& to, const std::string& text) override {
+    asked.push_back("im " + std::to_string(ticket) + " " + to + " " + text);
+  }
+
+  client::ServiceListener* tell = nullptr;
+  std::vector<std::string> asked;
+};
+
+bool readsAsChat(const std::string& line) {
+  std::string name;
+  std::string said;
+  return chatlink::splitChatLine(line, name, said);
+}
+
+TEST(Client, AsksItsServiceOnALaterRoundAndShowsWhatTheServiceReports) {
+  client::Desktop windows;
+  FakeService service;
+  client::Client client(windows, service);
+  using Asked = std::vector<std::string>;
+
+  client.typeKeyword("aol://2719:61-2-#spar");
+  EXPECT_TRUE(service.asked.empty()) << "asked inside the key";
+  windows.runPending();
+  EXPECT_EQ(service.asked, Asked{"join #spar"});
+  service.tell->joinRefused("#spar", "Cannot join #spar: the channel is full");
+  ASSERT_NE(client.messageBox(), 0u);
+  EXPECT_EQ(windows.text(client.messageBox()), "America Online");
+  EXPECT_EQ(client.messageBoxes().back().text, "Cannot join #spar: the channel is full");
+  EXPECT_TRUE(client.roomNames().empty());
+
+  service.tell->roomEntered("#spar");
+  EXPECT_EQ(client.roomNames(), Asked{"#spar"});
+  service.tell->peopleChanged("#spar", {"Me", "Ann", "Bob"});
+  EXPECT_EQ(client.people("#spar"), (Asked{"Me", "Ann", "Bob"}));
+  service.tell->chatLine("#spar", "Ann", "two\r\nlines");
+  service.tell->roomNotice("#spar", "Bob:\thas joined");
+  service.tell->roomNotice("#nowhere", "Cy has quit");
+  client.typeLine("#spar", "hello");
+  EXPECT_EQ(service.asked.size(), 1u) << "asked inside the key";
+  windows.runPending();
+  EXPECT_EQ(service.asked.back(), "say #spar hello");
+  service.tell->chatLine("#spar", "Me", "hello");
+  const Asked transcript = client.transcript("#spar");
+  EXPECT_EQ(transcript, (Asked{"Ann:\ttwo  lines", "Bob: has joined", "Me:\thello"}));
+  EXPECT_EQ(client.sentByUser(), Asked{"hello"});
+  EXPECT_TRUE(readsAsChat(transcript[0]));
+  EXPECT_FALSE(readsAsChat(transcript[1])) << "a notice reads as a chat line";
+
+  client.typeInstantMessage("Cy", "psst");
+  client.typeInstantMessage("Ann", "hi");
+  windows.runPending();
+  EXPECT_EQ(service.asked, (Asked{"join #spar", "say #spar hello", "im 1 Cy psst", "im 2 Ann hi"}));
+  service.tell->instantMessageRefused(1, "Cy: no such nick");
+  service.tell->instantMessageDelivered(2);
+  EXPECT_EQ(client.messageBoxes().back().text, "Cy: no such nick");
+  EXPECT_TRUE(windows.exists(client.imWindows().at(0).window));
+  EXPECT_FALSE(windows.exists(client.imWindows().at(1).window));
+  service.tell->instantMessageReceived("Ann", "hi yourself");
+  service.tell->stateChanged("Connected to irc.example.org");
+  EXPECT_EQ(client.receivedMessages(),
+            (std::vector<client::InstantMessage>{{"Ann", "hi yourself"}}));
+  EXPECT_EQ(client.serviceState(), "Connected to irc.example.org");
+
+  // The user leaves one room; the service puts the user out of another, which it knows already.
+  service.tell->roomEntered("#other");
+  client.closeRoom("#spar");
+  service.tell->roomLeft("#other");
+  windows.runPending();
+  EXPECT_EQ(service.asked.back(), "leave #spar");
+  EXPECT_EQ(service.asked.size(), 5u);
+  EXPECT_TRUE(client.roomNames().empty());
 }
 
 }  // namespace

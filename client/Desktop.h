@@ -9,7 +9,7 @@
 
 #include "chatlink/WindowApi.h"
 
-namespace kestar::sim {
+namespace kestar::client {
 
 using chatlink::Hwnd;
 using chatlink::LParam;
@@ -32,17 +32,17 @@ struct Message {
 // "WM_SETTEXT(0x10014, 0, 0, \"hello\")" for reports.
 std::string describe(const Message& message);
 
-class SimWindows;
+class Desktop;
 
 // What a window does with a message; the default handles its text and WM_CLOSE.
-using WindowProc = std::function<LParam(SimWindows&, Hwnd, const Message&)>;
+using WindowProc = std::function<LParam(Desktop&, Hwnd, const Message&)>;
 
 // The desktop of the simulated machine: a tree of windows with class names and texts, and the
 // system's side of messages. Messages to a window are recorded in arrival order; posted ones are
 // handled on a later round of pending work, never inside the call that posted them.
-class SimWindows final : public chatlink::WindowApi {
+class Desktop final : public chatlink::WindowApi {
  public:
-  SimWindows();
+  Desktop();
 
   // A new window, last (bottom) among its siblings; parent 0 makes it a top-level window.
   Hwnd create(Hwnd parent, std::string className, std::string text, WindowProc proc = {});
@@ -95,7 +95,7 @@ class SimWindows final : public chatlink::WindowApi {
   std::string lineText(Hwnd window, int index) override;
 
   // The handling every window gets unless its proc does otherwise.
-  static LParam defaultProc(SimWindows& windows, Hwnd window, const Message& message);
+  static LParam defaultProc(Desktop& windows, Hwnd window, const Message& message);
 
  private:
   struct Window {
@@ -120,4 +120,4 @@ class SimWindows final : public chatlink::WindowApi {
   std::vector<Message> messages_;
 };
 
-}  // namespace kestar::sim
+}  // namespace kestar::client

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include "client/window/ClientWindow.h"
+#include "client/window/PracticeControls.h"
+#include "tests/support/SimFixture.h"
+
+namespace kestar::test {
+namespace {
+
+// The client's window with the practice service's controls in it.
+struct WindowRig : SimRig {
+  client::ClientWindow window{client, windows};
+  client::PracticeControls& practice = *new client::PracticeControls(service, window);
+  WindowRig() { window.setServiceControls(&practice); }
+};
+
+TEST(ClientWindow, APersonEntersRoomsSaysLinesAndPlaysEveryoneElse) {
+  WindowRig rig;
+  auto& window = rig.window;
+  auto& practice = rig.practice;
+  EXPECT_TRUE(window.state->text().contains("SparKing"));
+  window.roomName->setText("Lobby");
+  QTest::mouseClick(window.openButton, Qt::LeftButton);
+  window.roomName->setText("Arena");
+  QTest::mouseClick(window.openButton, Qt::LeftButton);
+  window.refresh();
+  ASSERT_EQ(window.rooms->count(), 2);
+  EXPECT_EQ(window.rooms->item(0)->text(), "Arena");
+  EXPECT_EQ(window.currentRoom(), "Arena");
+  ASSERT_EQ(window.people->count(), 1);
+  EXPECT_EQ(window.people->item(0)->text(), "SparKing");
+
+  // The user's own line goes through the room's input box and the service.
+  window.line->setText("evening all");
+  QTest::mouseClick(window.sayButton, Qt::LeftButton);
+  rig.host.settle();
+  EXPECT_EQ(rig.client.transcript("Arena"), std::vector<std::string>{"SparKing:\tevening all"});
+  EXPECT_TRUE(window.line->text().isEmpty());
+
+  practice.speaker->setText("Ann");
+  practice.speakLine->setText("hello there");
+  QTest::mouseClick(practice.speakButton, Qt::LeftButton);
+  EXPECT_EQ(rig.client.transcript("Arena").back(), "Ann:\thello there");
+  EXPECT_TRUE(practice.speakLine->text().isEmpty());
+
+  rig.service.setNextRolls({57, 3, 99});
+  practice.roller->setText("Cy");
+  practice.dice->setValue(3);
+  practice.sides->setValue(100);
+  QTest::mouseClick(practice.rollButton, Qt::LeftButton);
+  rig.host.settle();
+  window.refresh();
+  EXPECT_EQ(rig.client.transcript("Arena").back(),
+            "OnlineHost:\tCy rolled 3 100-sided dice:  57 3 99");
+  EXPECT_TRUE(window.chat->toPlainText().contains("Cy rolled 3 100-sided dice:  57 3 99"));
+
+  window.rooms->setCurrentRow(1);
+  QTest::mouseClick(window.raiseButton, Qt::LeftButton);
+  EXPECT_EQ(rig.client.roomNames().front(), "Lobby");
+  window.refresh();
+  QTest::mouseClick(window.closeButton, Qt::LeftButton);
+  window.refresh();
+  EXPECT_EQ(rig.client.roomNames(), std::vector<std::string>{"Arena"});
+  EXPECT_EQ(window.rooms->count(), 1);
+}
+
+TEST(ClientWindow, APersonSetsPlacesSignsNamesOnAndOffSendsMessagesAndPressesTheBox) {
+  WindowRig rig;
+  auto& window = rig.window;
+  auto& practice = rig.practice;
+  window.roomName->setText("Packed");
+  EXPECT_EQ(practice.capacity->value(), 23);
+  practice.capacity->setValue(5);
+  practice.people->setValue(5);
+  QTest::mouseClick(practice.placesButton, Qt::LeftButton);
+  EXPECT_EQ(rig.service.roomCapacity("Packed"), 5);
+  EXPECT_EQ(rig.service.roomPeople("Packed"), 5);
+  window.roomName->setText("Lobby");
+  EXPECT_EQ(practice.people->value(), 0);
+  window.roomName->setText("Packed");
+  EXPECT_EQ(practice.people->value(), 5);
+
+  practice.screenName->setText("d an");
+  QTest::mouseClick(practice.signOnButton, Qt::LeftButton);
+  EXPECT_TRUE(rig.service.signedOn("Dan"));
+  EXPECT_TRUE(practice.signedOn->text().contains("d an"));
+  practice.screenName->setText("BOB");
+  QTest::mouseClick(practice.signOffButton, Qt::LeftButton);
+  EXPECT_FALSE(rig.service.signedOn("Bob"));
+  EXPECT_FALSE(practice.signedOn->text().contains("Bob"));
+
+  chatlink::SendIM(rig.link, u"Dan", u"hello Dan");
+  window.imTo->setText("Ann");
+  window.imText->setText("hi Ann");
+  QTest::mouseClick(window.imSendButton, Qt::LeftButton);
+  window.keyword->setText("aol://2719:61-2-Packed");
+  QTest::mouseClick(window.goButton, Qt::LeftButton);
+  rig.host.settle();
+  window.refresh();
+  ASSERT_EQ(practice.delivered->count(), 2);
+  EXPECT_EQ(practice.delivered->item(0)->text(), "To Dan: hello Dan");
+  EXPECT_EQ(practice.delivered->item(1)->text(), "To Ann: hi Ann");
+  EXPECT_TRUE(window.boxText->text().contains("Packed"));
+  ASSERT_TRUE(window.boxButton->isEnabled());
+  QTest::mouseClick(window.boxButton, Qt::LeftButton);
+  rig.host.settle();
+  window.refresh();
+  EXPECT_EQ(rig.client.messageBox(), 0u);
+  EXPECT_FALSE(window.boxButton->isEnabled());
+}
+
+}  // namespace
+}  // namespace kestar::test
