@@ -3,6 +3,7 @@
 // The client link: every procedure that touches the chat client's windows or waits for it.
 
 #include <functional>
+#include <vector>
 
 #include "chatlink/CodePage.h"
 #include "chatlink/Host.h"
@@ -34,6 +35,7 @@ inline constexpr std::string_view ClassEdit = "Edit";
 // The client's message box and its buttons.
 inline constexpr std::string_view ClassDialog = "#32770";
 inline constexpr std::string_view ClassButton = "Button";
+inline constexpr std::string_view ClassLabel = "Static";
 inline constexpr std::string_view CaptionMessageBox = "America Online";
 inline constexpr std::string_view CaptionOk = "OK";
 inline constexpr std::string_view CaptionInstantMessage = "Send Instant Message";
@@ -43,6 +45,8 @@ inline constexpr TextView KeywordInstantMessage = u"aol://9293:";
 // The chat room: the first client window, topmost first, with all four kinds of children.
 // 0 when none is open.
 Hwnd FindChatRoom(const Link& link);
+// Every open chat room, topmost first.
+std::vector<Hwnd> openChatRooms(const Link& link);
 // Types Text into the open room's chat input (its second RICHCNTL) and presses Enter.
 void SendChat(const Link& link, TextView text);
 
@@ -76,8 +80,10 @@ enum class ImOutcome {
 };
 // The longest SendIM waits for the instant-message window, and then for the client's answer.
 inline constexpr double kImWaitSeconds = 30;
-// Opens the client's instant-message window for screenName, fills in message and sends it.
-ImOutcome SendIM(const Link& link, TextView screenName, TextView message);
+// Opens the client's instant-message window for screenName, fills in message and sends it. The
+// message went out once the window has closed, whatever box the client shows beside it. When the
+// client refused it, boxText (if given) gets the text of the box it answered with.
+ImOutcome SendIM(const Link& link, TextView screenName, TextView message, Text* boxText = nullptr);
 
 // The longest DismissMessageBox keeps pressing a box that does not go away.
 inline constexpr double kMessageBoxWaitSeconds = 10;

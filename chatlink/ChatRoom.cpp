@@ -33,20 +33,41 @@ bool postTo(const Link& link, Hwnd window, Msg msg, WParam wParam, LParam lParam
   return link.api.postMessage(window, msg, wParam, lParam);
 }
 
-Hwnd FindChatRoom(const Link& link) {
-  WindowApi& api = link.api;
-  // A missing frame or area ends the search: a look-up under window 0 would search the whole
-  // desktop and could take another program's window for the client's.
+namespace {
+
+// The client's multi-document area, 0 without a client. A missing frame or area ends the search:
+// a look-up under window 0 would search the whole desktop and could take another program's window
+// for the client's.
+Hwnd findMdi(WindowApi& api) {
   const Hwnd frame = api.findWindow(ClassFrame, AnyName);
-  if (frame == 0) return 0;
-  const Hwnd mdi = api.findWindowEx(frame, 0, ClassMdi, AnyName);
-  if (mdi == 0) return 0;
-  Hwnd candidate = api.findWindowEx(mdi, 0, ClassChild, AnyName);
+  return frame == 0 ? 0 : api.findWindowEx(frame, 0, ClassMdi, AnyName);
+}
+
+// The first chat room below after (0: from the top), 0 when there is none.
+Hwnd nextChatRoom(WindowApi& api, Hwnd mdi, Hwnd after) {
+  Hwnd candidate = api.findWindowEx(mdi, after, ClassChild, AnyName);
   while (candidate != 0) {
     if (looksLikeChatRoom(api, candidate)) return candidate;
     candidate = api.findWindowEx(mdi, candidate, ClassChild, AnyName);
   }
   return 0;
+}
+
+}  // namespace
+
+Hwnd FindChatRoom(const Link& link) {
+  const Hwnd mdi = findMdi(link.api);
+  return mdi == 0 ? 0 : nextChatRoom(link.api, mdi, 0);
+}
+
+std::vector<Hwnd> openChatRooms(const Link& link) {
+  std::vector<Hwnd> rooms;
+  const Hwnd mdi = findMdi(link.api);
+  if (mdi == 0) return rooms;
+  for (Hwnd room = nextChatRoom(link.api, mdi, 0); room != 0;
+       room = nextChatRoom(link.api, mdi, room))
+    rooms.push_back(room);
+  return rooms;
 }
 
 Hwnd findChatInput(const Link& link) {

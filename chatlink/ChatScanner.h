@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,10 +15,14 @@ namespace kestar::chatlink {
 // reports every new line of the open room's chat through ChatMsg, once and in order; SendLine
 // posts a line in the room under the user's screen name.
 //
-// It reads the room's transcript box on a short timer. New lines are found by lining up the last
-// lines seen with the transcript, which the client may have trimmed from the top since; a look
-// with nothing new reads the line count and those few lines only, so its cost does not grow with
-// the transcript.
+// It reads the transcript box of the room on top on a short timer, and remembers each room's
+// transcript apart: lines a room held when the scan started, or when it was last on top, are never
+// reported again when it comes back on top; a room entered during the scan reports every line that
+// arrives in it. A look first glances at the box (its length, line count and a few lines it shows)
+// and reads the whole text only when that changed, so a look with nothing new costs the same
+// however long the transcript is. The text is split at its line breaks: a box that wraps its words
+// shows a long chat line as several display lines, and a break that ends the text ends the last
+// line rather than beginning an empty one.
 class ChatScanner final {
  public:
   using Handler = std::function<void(const Text& screenName, const Text& whatSaid)>;
@@ -41,17 +46,43 @@ class ChatScanner final {
   static constexpr int kLookIntervalMs = 20;
 
  private:
-  std::vector<std::string> readNewLines(WindowApi& api, Hwnd transcript, int count);
-  void remember(std::string line);
+  // A cheap look at a transcript box, without reading its whole text.
+  struct Glance {
+    int length = -1;
+    int lines = 0;
+    std::string first;
+    std::string last;
+    std::string beforeLast;
+    friend bool operator==(const Glance&, const Glance&) = default;
+  };
+  // What was seen of one room's transcript: its chat lines at the last read (their count and the
+  // last few, oldest first) and the glance taken just before that read.
+  struct Seen {
+    Glance glance;
+    int count = 0;
+    std::deque<std::string> tail;
+  };
+
+  Glance glance(Hwnd transcript) const;
+  Seen& seen(Hwnd transcript);
+  static Seen read(const std::vector<std::string>& lines, Glance glance);
+  static std::size_t firstNew(const std::vector<std::string>& lines, const Seen& seen);
   void deliver();
+  void restoreDraft();
+  void forgetDraft();
 
   Link link_;
   Timer timer_;
-  // The last lines seen, oldest first, and the transcript's line count at the last look.
-  std::deque<std::string> tail_;
-  int lastCount_ = 0;
+  std::map<Hwnd, Seen> rooms_;
   std::deque<std::pair<Text, Text>> queue_;
   bool delivering_ = false;
+  // What the user had typed in the input box before SendLine's line; put back once the client
+  // has taken the line out of the box.
+  Timer draftTimer_;
+  Hwnd draftBox_ = 0;
+  std::string draft_;
+  std::string sentLine_;
+  int draftLooks_ = 0;
 };
 
 // Splits a transcript line "Name:" TAB "text" into the screen name and the text; false for a
@@ -59,5 +90,9 @@ class ChatScanner final {
 bool splitChatLine(std::string_view line, std::string& screenName, std::string& whatSaid);
 // The same as views into the line.
 bool splitChatLine(std::string_view line, std::string_view& screenName, std::string_view& whatSaid);
+
+// A transcript's text as chat lines: split at its line breaks (CR LF, CR or LF), without the empty
+// line after a break that ends the text.
+std::vector<std::string> chatLinesOf(std::string_view text);
 
 }  // namespace kestar::chatlink

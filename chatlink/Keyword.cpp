@@ -41,6 +41,16 @@ Hwnd nthChild(WindowApi& api, Hwnd parent, std::string_view className, int n) {
   return child;
 }
 
+// What the box says: its first label with a text (the first may be its icon).
+Text messageBoxText(WindowApi& api, Hwnd box) {
+  for (Hwnd label = childOf(api, box, ClassLabel); label != 0;
+       label = api.findWindowEx(box, label, ClassLabel, AnyName)) {
+    const std::string text = api.windowText(label);
+    if (!text.empty()) return fromCodePage(text);
+  }
+  return {};
+}
+
 void pressSpace(const Link& link, Hwnd button) {
   sendTo(link, button, WmKeyDown, KeySpace, 0);
   sendTo(link, button, WmKeyUp, KeySpace, 0);
@@ -56,7 +66,7 @@ void SendKeyword(const Link& link, TextView keyword) {
   sendTo(link, box, WmChar, KeyEnter, 0);
 }
 
-ImOutcome SendIM(const Link& link, TextView screenName, TextView message) {
+ImOutcome SendIM(const Link& link, TextView screenName, TextView message, Text* boxText) {
   WindowApi& api = link.api;
   // The area is looked up once; without it no instant-message window can ever be found.
   const Hwnd mdi = findMdiArea(api);
@@ -85,8 +95,11 @@ ImOutcome SendIM(const Link& link, TextView screenName, TextView message) {
     return box != 0 || im == 0;
   });
   if (!answered) return ImOutcome::GaveUp;
-  if (box == 0) return ImOutcome::Sent;
+  // A closed window is a sent message. A box showing then is not the answer to it (the room
+  // buster's late "room full", say) and is left to its own.
+  if (im == 0) return ImOutcome::Sent;
 
+  if (boxText != nullptr) *boxText = messageBoxText(api, box);
   const Hwnd firstButton = childOf(api, box, ClassButton);
   postTo(link, firstButton, WmKeyDown, KeySpace, 0);
   postTo(link, firstButton, WmKeyUp, KeySpace, 0);

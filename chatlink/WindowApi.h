@@ -33,7 +33,10 @@ class WindowApi {
 
   // WM_GETTEXT: the window's whole text.
   virtual std::string windowText(Hwnd window) = 0;
-  // EM_GETLINECOUNT and EM_GETLINE: a text box's lines, counted from 0, without line breaks.
+  // WM_GETTEXTLENGTH: the length of that text, without reading it.
+  virtual int textLength(Hwnd window) = 0;
+  // EM_GETLINECOUNT and EM_GETLINE: a text box's lines as it shows them, counted from 0, without
+  // line breaks. A box that wraps its words shows one long line of its text as several.
   virtual int lineCount(Hwnd window) = 0;
   virtual std::string lineText(Hwnd window, int index) = 0;
 };

@@ -182,6 +182,16 @@ std::string Desktop::windowText(Hwnd window) {
   return text;
 }
 
+int Desktop::textLength(Hwnd window) {
+  // What contents() would hold, without putting it together.
+  const Window& found = at(window);
+  if (found.lines.empty()) return static_cast<int>(found.text.size());
+  std::size_t length = 2 * (found.lines.size() - 1);
+  for (const auto& line : found.lines)
+    length += line.size();
+  return static_cast<int>(length);
+}
+
 std::string Desktop::contents(Hwnd window) const {
   const Window& found = at(window);
   if (found.lines.empty()) return found.text;

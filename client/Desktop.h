@@ -90,6 +90,7 @@ class Desktop final : public chatlink::WindowApi {
   LParam sendTextMessage(Hwnd window, Msg msg, WParam wParam, std::string_view text) override;
   bool postMessage(Hwnd window, Msg msg, WParam wParam, LParam lParam) override;
   std::string windowText(Hwnd window) override;
+  int textLength(Hwnd window) override;
   int lineCount(Hwnd window) override;
   std::string lineText(Hwnd window, int index) override;
 

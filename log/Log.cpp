@@ -1,6 +1,7 @@
 #include "log/Log.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -92,12 +93,30 @@ void Log::Command1_Click() {
   LogPath = toText(Dir1->path()) + u"\\" + toText(Text1->text());
   QString fileName = toQString(LogPath);
   fileName.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  const QString shownName = QDir::toNativeSeparators(fileName);
+  if (Text1->text().isEmpty()) {
+    program().messageBox(this, QStringLiteral("Log"),
+                         QStringLiteral("There is no file name to log to: type a file name in the "
+                                        "box under the file list, or pick a file there."));
+    return;
+  }
+  // A file picked in the list (a saved move, an earlier log) is not emptied without a word.
+  const QFileInfo existing(fileName);
+  if (existing.isFile() && existing.size() > 0 &&
+      !program().askYesNo(
+          this, QStringLiteral("Log"),
+          QStringLiteral("%1 already holds %2 bytes.\n\nEmpty it and start the log from nothing?")
+              .arg(shownName)
+              .arg(existing.size()))) {
+    return;
+  }
   logFile_.setFileName(fileName);
   // Unbuffered: every line reaches the file as it is written, so a crash loses none of them.
   if (!logFile_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-    program().messageBox(QStringLiteral("Log"),
-                         QStringLiteral("The log file could not be opened:\n%1\n%2")
-                             .arg(toQString(LogPath), logFile_.errorString()));
+    program().messageBox(this, QStringLiteral("Log"),
+                         QStringLiteral("The log file could not be opened:\n%1\n%2\n\nChoose "
+                                        "another folder or file name.")
+                             .arg(shownName, logFile_.errorString()));
     return;
   }
   Chat1.StartScan();
@@ -118,8 +137,26 @@ void Log::Command3_Click() {
 }
 
 void Log::Chat1_ChatMsg(const Text& Screen_Name, const Text& What_Said) {
+  if (!logFile_.isOpen()) return;
   const std::string line = chatlink::toCodePage(Screen_Name + u":\t" + What_Said + u"\r\n");
-  logFile_.write(line.data(), static_cast<qint64>(line.size()));
+  const qint64 lineStart = logFile_.pos();
+  if (logFile_.write(line.data(), static_cast<qint64>(line.size())) ==
+      static_cast<qint64>(line.size()))
+    return;
+  // A full disk or a removed drive: the log stops rather than lose lines without a word. What
+  // was written before stays; the piece of this line that got out goes, so the file ends on a
+  // whole line.
+  const QString why = logFile_.error() == QFileDevice::NoError
+                          ? QStringLiteral(
+                                "Only part of the line could be written: the disk may "
+                                "be full.")
+                          : logFile_.errorString();
+  logFile_.resize(lineStart);
+  Command2_Click();
+  program().messageBox(this, QStringLiteral("Log"),
+                       QStringLiteral("Writing to the log failed, so logging has stopped:\n%1\n%2"
+                                      "\n\nThe lines logged before are kept in the file.")
+                           .arg(QDir::toNativeSeparators(logFile_.fileName()), why));
 }
 
 }  // namespace kestar::log

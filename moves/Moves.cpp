@@ -129,7 +129,7 @@ void Moves::Command3_Click() {
                   ? QStringLiteral("Nothing was saved.")
                   : QStringLiteral("Saved %1").arg(saved.join(QStringLiteral(" and "))));
   if (failed.isEmpty()) return;
-  program().messageBox(QStringLiteral("Save New Moves"),
+  program().messageBox(this, QStringLiteral("Save New Moves"),
                        QStringLiteral("These files could not be written:\n%1\n\n"
                                       "The moves are still in the boxes.")
                            .arg(failed.join(QLatin1Char('\n'))));
@@ -151,7 +151,7 @@ void Moves::Command6_Click() {
 }
 
 void Moves::Command7_Click() {
-  program().messageBox(QStringLiteral("Instructions"), shell::toQString(kInstructions));
+  program().messageBox(this, QStringLiteral("Instructions"), shell::toQString(kInstructions));
 }
 
 }  // namespace kestar::moves

@@ -79,7 +79,8 @@ Room::Room(shell::Program& program)
       Label3(new QLabel(QStringLiteral("Message:"), this)),
       Text5(new QPlainTextEdit(this)),
       Command3(shell::makeButton(QStringLiteral("Send"), this)),
-      Command5(shell::makeButton(QStringLiteral("Clear"), this)) {
+      Command5(shell::makeButton(QStringLiteral("Clear"), this)),
+      ImStatus(new shell::StatusLine(this)) {
   Text2->setVisible(false);
   Line1->setFrameShape(QFrame::HLine);
   Line1->setFrameShadow(QFrame::Sunken);
@@ -122,6 +123,7 @@ Room::Room(shell::Program& program)
   buttons->addStretch(1);
   grid->addLayout(buttons, 8, 0);
   grid->addWidget(Text5, 8, 1, 1, 2);
+  grid->addWidget(ImStatus, 9, 0, 1, 3);
   shell::chainFocus({Text1, Command1, Command2, Command4, Combo1, Combo2, Text3, Check1, Text4,
                      Text5, Command3, Command5});
 
@@ -191,11 +193,24 @@ void Room::Command3_Click() {
   // A click inside this send's waits would send the message first and leave this send an empty
   // box to send.
   Command3->setEnabled(false);
+  ImStatus->say(QStringLiteral("Sending..."));
   chatlink::DismissMessageBox(link());
+  Text boxText;
   const chatlink::ImOutcome outcome =
-      chatlink::SendIM(link(), shell::toText(Text4->text()), shell::boxText(*Text5));
-  // A message that did not go out stays, to be sent again.
-  if (outcome == chatlink::ImOutcome::Sent) Text5->clear();
+      chatlink::SendIM(link(), shell::toText(Text4->text()), shell::boxText(*Text5), &boxText);
+  // A message that did not go out stays, to be sent again; the user is told why.
+  switch (outcome) {
+    case chatlink::ImOutcome::Sent:
+      Text5->clear();
+      ImStatus->say(QStringLiteral("Sent."));
+      break;
+    case chatlink::ImOutcome::Refused:
+      ImStatus->say(QStringLiteral("Refused by the client: \"%1\"").arg(shell::toQString(boxText)));
+      break;
+    case chatlink::ImOutcome::GaveUp:
+      ImStatus->say(QStringLiteral("No answer from the client."));
+      break;
+  }
   Command3->setEnabled(true);
   Text5->setFocus();
 }

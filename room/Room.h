@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "shell/Form.h"
+#include "shell/StatusLine.h"
 
 class QCheckBox;
 class QComboBox;
@@ -48,9 +49,10 @@ class Room final : public shell::Form {
   QLabel* const Label1;
   QLineEdit* const Text4;  // the screen name
   QLabel* const Label3;
-  QPlainTextEdit* const Text5;  // the message
-  QPushButton* const Command3;  // Send
-  QPushButton* const Command5;  // Clear
+  QPlainTextEdit* const Text5;        // the message
+  QPushButton* const Command3;        // Send
+  QPushButton* const Command5;        // Clear
+  shell::StatusLine* const ImStatus;  // how the last instant message ended
 
  protected:
   void Form_Load() override;

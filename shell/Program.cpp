@@ -7,10 +7,18 @@
 namespace kestar::shell {
 
 Program::Program(chatlink::WindowApi& api, chatlink::Host& host) : link_{api, host} {
-  messageBox = [](const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+  // The boxes stay on top, as every window of the program does, and stand over their window.
+  messageBox = [](QWidget* over, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, over);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
+  };
+  askYesNo = [](QWidget* over, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, over);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return box.exec() == QMessageBox::Yes;
   };
 }
 

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 #include "chatlink/ChatLink.h"
 #include "shell/FormId.h"
 
@@ -48,9 +50,12 @@ class Program {
   void end();
   bool ended() const { return link_.host.ended(); }
 
-  // A modal message to the user with an OK button only: a title and a text. Tests replace it to
-  // see what the user was told.
-  std::function<void(const QString& title, const QString& text)> messageBox;
+  // A modal message to the user over a window (nullptr: over none) with an OK button only: a
+  // title and a text. Tests replace it to see what the user was told.
+  std::function<void(QWidget* over, const QString& title, const QString& text)> messageBox;
+  // A modal question over a window with Yes and No, No the default: true when the user says Yes.
+  // Tests replace it to answer.
+  std::function<bool(QWidget* over, const QString& title, const QString& text)> askYesNo;
 
   // Where on the screen the client shows its chat, which windows leave clear where there is room;
   // unset when the client shows nothing of its own.

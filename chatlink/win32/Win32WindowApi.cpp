@@ -70,6 +70,11 @@ std::string Win32WindowApi::windowText(Hwnd window) {
   return std::string(buffer.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
 }
 
+int Win32WindowApi::textLength(Hwnd window) {
+  if (window == 0) return 0;
+  return static_cast<int>(SendMessageA(toHwnd(window), WM_GETTEXTLENGTH, 0, 0));
+}
+
 int Win32WindowApi::lineCount(Hwnd window) {
   if (window == 0) return 0;
   return static_cast<int>(SendMessageA(toHwnd(window), EM_GETLINECOUNT, 0, 0));

@@ -12,9 +12,12 @@ namespace {
 
 using afk::AFK;
 
-const std::string kOpening = narrow(AFK::kOpeningLine);
-const std::string kClosing = narrow(AFK::kClosingLine);
-const std::string kSleeping = narrow(AFK::kSleepingLine);
+const std::string kOpening =
+    "<B><I>::gently drifts to sleep, breathing gently:: (Kestar AFK Bot Opening)";
+const std::string kClosing =
+    "<B><I>::wakes back up, yawns:: I feel better... (Kestar AFK Bot Closing)";
+const std::string kSleeping =
+    "::breathes slowly and deeply, sleeping soundly, not snoring one bit:: (Kestar AFK Bot)";
 
 void expectAtKeyboard(const AFK& bot) {
   EXPECT_EQ(bot.Label1->text(), "At Keyboard");

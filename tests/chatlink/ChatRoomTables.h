@@ -40,13 +40,17 @@ inline std::vector<Message> typedLines(Hwnd input, const std::vector<std::string
   return messages;
 }
 
-// SendLine: what the user had typed is read, the line typed and sent, the draft put back.
+// SendLine: what the user had typed is read, the line typed and sent; a draft is put back once the
+// box is seen empty, which a client that takes its box at once makes it right away.
 inline std::vector<Message> sentLine(Hwnd input, const std::string& draft,
                                      const std::string& bytes) {
   std::vector<Message> messages = {{input, chatlink::WmGetText, 0, 0, draft, false}};
   const auto typed = typedLine(input, bytes);
   messages.insert(messages.end(), typed.begin(), typed.end());
-  if (!draft.empty()) messages.push_back({input, chatlink::WmSetText, 0, 0, draft, false});
+  if (!draft.empty()) {
+    messages.push_back({input, chatlink::WmGetText, 0, 0, "", false});
+    messages.push_back({input, chatlink::WmSetText, 0, 0, draft, false});
+  }
   return messages;
 }
 

@@ -96,6 +96,46 @@ TEST(SendIM, ARecipientNotSignedOnGetsTheBoxPressedAndTheWindowClosed) {
   EXPECT_TRUE(rig.service.instantMessages().empty());
 }
 
+TEST(SendIM, AClosedWindowIsASentMessageWhateverBoxShowsBesideIt) {
+  // The room buster's late "room full" comes up on the round the message goes out.
+  SimRig rig;
+  rig.host.addSource([&] {
+    if (rig.service.instantMessages().empty() || !rig.client.messageBoxes().empty()) return false;
+    rig.client.showMessageBox("The room is full.");
+    return true;
+  });
+  Text boxText = u"untouched";
+  EXPECT_EQ(SendIM(rig.link, u"Bob", u"hello", &boxText), ImOutcome::Sent);
+  EXPECT_EQ(boxText, u"untouched");
+  rig.host.settle();
+  EXPECT_NE(rig.client.messageBox(), 0u) << "the box of another errand was pressed";
+  EXPECT_EQ(rig.service.instantMessages(),
+            (std::vector<client::DeliveredMessage>{{"Bob", "hello"}}));
+}
+
+TEST(SendIM, ARefusalBoxIsAnsweredWithItsFirstButtonWhateverItsCaptionAndItsTextIsTold) {
+  SimRig rig;
+  // Once the window is open, the client asks with a box of its own and the click does nothing.
+  rig.host.addSource([&] {
+    if (rig.client.imWindows().empty() || !rig.client.messageBoxes().empty()) return false;
+    rig.client.setResponding(false);
+    rig.client.showMessageBox("Bob cannot take messages.", "Retry");
+    return true;
+  });
+  Text boxText;
+  EXPECT_EQ(SendIM(rig.link, u"Bob", u"hello", &boxText), ImOutcome::Refused);
+  EXPECT_EQ(boxText, u"Bob cannot take messages.");
+  const client::ShownBox& box = rig.client.messageBoxes().at(0);
+  EXPECT_TRUE(
+      sameMessages(withoutReads(rig.windows.takeMessages()),
+                   keywordTyped(rig.client.keywordBox(), "aol://9293:Bob") +
+                       imFilledAndClicked(rig.client.imWindows().at(0).textBox,
+                                          rig.client.imWindows().at(0).sendButton, "hello") +
+                       boxAnsweredAndImClosed(box.button, rig.client.imWindows().at(0).window)));
+  rig.host.settle();
+  EXPECT_FALSE(rig.windows.exists(box.box));
+}
+
 TEST(SendIM, GivesUpWithoutClientOrWhenTheClientDoesNotAnswerInTime) {
   {
     client::Desktop empty;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "chatlink/ChatLink.h"
+#include "tests/support/NestingProbe.h"
 #include "tests/support/VirtualHost.h"
 
 namespace kestar::test {
@@ -72,6 +73,15 @@ TEST(Pause, ReturnsAtOnceWhenTheProgramEnds) {
   timer.setEnabled(true);
   Pause(host, 30);
   EXPECT_NEAR(host.steadySeconds(), 0.3, 1e-9);
+}
+
+TEST(Pause, ATimerWhoseTickWaitsDoesNotTickAgainInsideIt) {
+  // As on Qt's loop: the test clock must not nest a timer's ticks.
+  VirtualHost host;
+  NestingProbe probe(host, 100, 1, 0);
+  host.advance(3.05);
+  EXPECT_EQ(probe.deepest, 1);
+  EXPECT_GE(probe.ticks, 2);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "chatlink/ChatScanner.h"
 #include "tests/chatlink/ChatRoomTables.h"
 #include "tests/support/SimFixture.h"
+#include "tests/support/VirtualHost.h"
 
 namespace kestar::test {
 namespace {
@@ -169,6 +170,112 @@ TEST(ChatScanner, NewRoomAndNoRoom) {
   EXPECT_EQ(listener.heard, (Heard{{"Ann", "hi"}, {"Cy", "fresh room"}}));
 }
 
+TEST(ChatScanner, RemembersEachRoomApartAndNeverRepeatsALine) {
+  SimRig rig;
+  rig.client.openRoom("Lobby");
+  rig.client.openRoom("Arena");  // on top
+  rig.service.sayAs("Lobby", "Old", "in the lobby before the start");
+  rig.service.sayAs("Arena", "Old", "in the arena before the start");
+  Listener listener(rig.link);
+  listener.scanner.StartScan();
+  rig.host.advance(0.1);
+  rig.service.sayAs("Arena", "Ann", "a1");
+  rig.host.advance(0.1);
+  rig.client.openRoom("Lobby");  // brought to the top
+  rig.host.advance(0.1);
+  rig.service.sayAs("Lobby", "Bob", "l1");
+  rig.service.sayAs("Arena", "Cy", "a2, said below");
+  rig.host.advance(0.1);
+  rig.client.openRoom("Arena");
+  rig.host.advance(0.1);
+  rig.client.openRoom("Lobby");
+  rig.host.advance(0.1);
+  // A room entered during the scan reports what arrives in it, even before the first look.
+  rig.client.openRoom("Den");
+  rig.service.sayAs("Den", "Dee", "first in the den");
+  rig.host.advance(0.1);
+  EXPECT_EQ(
+      listener.heard,
+      (Heard{{"Ann", "a1"}, {"Bob", "l1"}, {"Cy", "a2, said below"}, {"Dee", "first in the den"}}));
+}
+
+// The simulated client's transcript as a real rich-text box shows it: it wraps its words at a
+// width, so a long chat line is several display lines, and its text ends in a line break.
+class WrappingBox final : public chatlink::WindowApi {
+ public:
+  WrappingBox(client::Desktop& windows, chatlink::Hwnd transcript, std::size_t width)
+      : windows_(windows), transcript_(transcript), width_(width) {}
+
+  chatlink::Hwnd findWindow(chatlink::Match c, chatlink::Match t) override {
+    return windows_.findWindow(c, t);
+  }
+  chatlink::Hwnd findWindowEx(chatlink::Hwnd p, chatlink::Hwnd a, chatlink::Match c,
+                              chatlink::Match t) override {
+    return windows_.findWindowEx(p, a, c, t);
+  }
+  chatlink::LParam sendMessage(chatlink::Hwnd w, chatlink::Msg m, chatlink::WParam wp,
+                               chatlink::LParam lp) override {
+    return windows_.sendMessage(w, m, wp, lp);
+  }
+  chatlink::LParam sendTextMessage(chatlink::Hwnd w, chatlink::Msg m, chatlink::WParam wp,
+                                   std::string_view text) override {
+    return windows_.sendTextMessage(w, m, wp, text);
+  }
+  bool postMessage(chatlink::Hwnd w, chatlink::Msg m, chatlink::WParam wp,
+                   chatlink::LParam lp) override {
+    return windows_.postMessage(w, m, wp, lp);
+  }
+  std::string windowText(chatlink::Hwnd w) override {
+    return w == transcript_ ? windows_.contents(w) + "\r\n" : windows_.windowText(w);
+  }
+  int textLength(chatlink::Hwnd w) override { return static_cast<int>(windowText(w).size()); }
+  int lineCount(chatlink::Hwnd w) override {
+    return w == transcript_ ? static_cast<int>(shown().size()) : windows_.lineCount(w);
+  }
+  std::string lineText(chatlink::Hwnd w, int index) override {
+    if (w != transcript_) return windows_.lineText(w, index);
+    const auto lines = shown();
+    return index >= 0 && index < static_cast<int>(lines.size())
+               ? lines[static_cast<std::size_t>(index)]
+               : std::string();
+  }
+
+ private:
+  // Display lines: each chat line cut every width characters, and the empty line after the last
+  // line break.
+  std::vector<std::string> shown() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : windows_.lines(transcript_)) {
+      for (std::size_t at = 0; at == 0 || at < line.size(); at += width_)
+        lines.push_back(line.substr(at, width_));
+    }
+    lines.emplace_back();
+    return lines;
+  }
+
+  client::Desktop& windows_;
+  chatlink::Hwnd transcript_;
+  std::size_t width_;
+};
+
+TEST(ChatScanner, ReadsChatLinesOfABoxThatWrapsAndEndsInALineBreak) {
+  ScanRig rig;
+  WrappingBox box(rig.windows, rig.windows.children(rig.client.room("Lobby")).front(), 24);
+  Listener listener(chatlink::Link{box, rig.host});
+  listener.scanner.StartScan();
+  const std::string fifteenDice =
+      "Bob rolled 15 100-sided dice:  91 2 33 47 58 69 70 81 99 100 12 23 34 45 56";
+  for (const std::string& said : {std::string("one"), std::string("two"), fifteenDice}) {
+    rig.say(said == fifteenDice ? "OnlineHost" : "Ann", said);
+    rig.tick();
+  }
+  rig.say("Ann", "three");
+  rig.tick();
+  rig.tick();
+  EXPECT_EQ(listener.heard,
+            (Heard{{"Ann", "one"}, {"Ann", "two"}, {"OnlineHost", fifteenDice}, {"Ann", "three"}}));
+}
+
 TEST(ChatScanner, SendLinePostsUnderTheUsersNameAndKeepsTheDraft) {
   ScanRig rig;
   const auto input = rig.windows.children(rig.client.room("Lobby")).at(1);
@@ -193,6 +300,35 @@ TEST(ChatScanner, SendLinePostsUnderTheUsersNameAndKeepsTheDraft) {
   rig.windows.takeMessages();
   listener.scanner.SendLine(u"too late");
   EXPECT_TRUE(rig.windows.messages().empty());
+}
+
+TEST(ChatScanner, SendLinePutsTheDraftBackOnlyOnceAClientThatReadsLateHasTakenTheLine) {
+  // A chat room whose input box is taken on a later round of the client's work.
+  client::Desktop windows;
+  VirtualHost host;
+  host.addSource([&] { return windows.runPending(); });
+  const auto frame = windows.create(0, "AOL Frame25", "");
+  const auto room = windows.create(windows.create(frame, "MDIClient", ""), "AOL Child", "Lobby");
+  windows.create(room, "RICHCNTL", "");
+  std::vector<std::string> taken;
+  const auto input = windows.create(
+      room, "RICHCNTL", "", [&](client::Desktop& w, client::Hwnd box, const client::Message& m) {
+        if (m.msg != chatlink::WmChar) return client::Desktop::defaultProc(w, box, m);
+        w.post([&w, &taken, box] {
+          taken.push_back(w.text(box));
+          w.setText(box, "");
+        });
+        return chatlink::LParam{0};
+      });
+  for (const char* kind : {"_AOL_Listbox", "_AOL_Icon", "_AOL_Static"})
+    windows.create(room, kind, "");
+
+  windows.setText(input, "half a thou");
+  ChatScanner scanner(chatlink::Link{windows, host});
+  scanner.SendLine(u" 12-Total of Roll by Bob");
+  host.advance(1);
+  EXPECT_EQ(taken, (std::vector<std::string>{" 12-Total of Roll by Bob"}));
+  EXPECT_EQ(windows.text(input), "half a thou");
 }
 
 }  // namespace

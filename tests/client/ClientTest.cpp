@@ -234,10 +234,10 @@ TEST(Client, AsksItsServiceOnALaterRoundAndShowsWhatTheServiceReports) {
   EXPECT_TRUE(windows.exists(client.imWindows().at(0).window));
   EXPECT_FALSE(windows.exists(client.imWindows().at(1).window));
   service.tell->instantMessageReceived("Ann", "hi yourself");
-  service.tell->stateChanged("Connected to irc.example.org");
+  service.tell->stateChanged("Connected to the chat network");
   EXPECT_EQ(client.receivedMessages(),
             (std::vector<client::InstantMessage>{{"Ann", "hi yourself"}}));
-  EXPECT_EQ(client.serviceState(), "Connected to irc.example.org");
+  EXPECT_EQ(client.serviceState(), "Connected to the chat network");
 
   // The user leaves one room; the service puts the user out of another, which it knows already.
   service.tell->roomEntered("#other");

@@ -98,6 +98,9 @@ TEST(Dice, OpensFromTheLauncherIdleWithItsControlsInPlace) {
         << p.row << "," << p.column;
   }
 
+  // S is Scroll's access key.
+  EXPECT_EQ(counter.Command4->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S));
+
   const std::vector<QWidget*> tabOrder = {
       counter.Text1,    counter.Text2,    counter.Text3,    counter.Command1, counter.Command2,
       counter.Command3, counter.Text4,    counter.Command4, counter.Command5, counter.Check1,
@@ -334,6 +337,22 @@ TEST(Dice, ScrollSendsTheTextWithThePrefixOfEachLineAndRollsFallBetween) {
   EXPECT_FALSE(counter.Command1->isEnabled());  // the scroll leaves Start and Stop alone
 }
 
+TEST(Dice, ARollIsTotalledOnceWhicheverRoomComesOnTop) {
+  ProgramRig rig;
+  roll(rig, "Ann", {12});  // before Start, in the room that then goes below
+  rig.client.openRoom("Lobby");
+  Dice& counter = startCounting(rig);
+  rig.client.openRoom(rig.room);  // back on top
+  rig.host.advance(0.5);
+  roll(rig, "Bob", {50});
+  rig.client.openRoom("Lobby");
+  rig.host.advance(0.5);
+  rig.client.openRoom(rig.room);
+  rig.host.advance(0.5);
+  EXPECT_EQ(rig.sent(), Lines{" 8-Total of Roll by Bob"});
+  EXPECT_EQ(counter.Text1->text(), "Bob");
+}
+
 TEST(Dice, CloseGoesBackToTheLauncherAndCountingGoesOn) {
   ProgramRig rig;
   Dice& counter = startCounting(rig);
@@ -350,22 +369,24 @@ TEST(Dice, CloseGoesBackToTheLauncherAndCountingGoesOn) {
   EXPECT_FALSE(counter.Command1->isEnabled());
 }
 
-TEST(Dice, OpensTheLoggerAndOnlyWindowsThatExist) {
+TEST(Dice, OpensInitTermsAndTheLoggerInItsPlace) {
   ProgramRig rig;
   Dice& counter = startCounting(rig);
-  // Init and Terms show their window in the counter's place once the program has it; without it
-  // the counter stays.
-  const std::pair<QPushButton*, shell::FormId> openers[] = {
-      {counter.Command5, shell::FormId::Init}, {counter.Command7, shell::FormId::Terms}};
-  for (const auto& [button, id] : openers) {
-    click(button);
-    shell::Form* target = rig.program.existing(id);
-    EXPECT_EQ(counter.isVisible(), target == nullptr) << button->text().toStdString();
-    if (target != nullptr) {
-      EXPECT_TRUE(target->isVisible());
-      target->Hide();
-      rig.program.show(Dice::Id);
-    }
+  const struct {
+    QPushButton* button;
+    shell::FormId id;
+    const char* caption;
+  } openers[] = {{counter.Command5, shell::FormId::Init, "Init"},
+                 {counter.Command7, shell::FormId::Terms, "Terms"}};
+  for (const auto& o : openers) {
+    click(o.button);
+    shell::Form* target = rig.program.existing(o.id);
+    ASSERT_NE(target, nullptr) << o.caption;
+    EXPECT_EQ(target->windowTitle(), o.caption);
+    EXPECT_TRUE(target->isVisible()) << o.caption;
+    EXPECT_FALSE(counter.isVisible()) << o.caption;
+    target->Hide();
+    rig.program.show(Dice::Id);
   }
   click(counter.Command9);
   auto& logger = rig.window<log::Log>();

@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <csignal>
+
+#include <sys/resource.h>
 
 #include "dice/Dice.h"
 #include "log/FileLists.h"
@@ -171,9 +174,19 @@ TEST(Log, WritesEveryChatLineAsNameColonTabTextInTheCodePage) {
                                                  "Zo\xEB:\tcaf\xE9 \x80 <b>bold\r\n"));
 }
 
-TEST(Log, StartLogEmptiesTheFileEveryTime) {
+TEST(Log, StartLogEmptiesAFileThatHoldsSomethingOnlyWhenTheUserSaysSo) {
   LogRig rig;
   rig.write("chat.txt", "an earlier log\r\n");
+  rig.startLog("chat.txt");  // No, the default
+  ASSERT_EQ(rig.questions.size(), 1u);
+  EXPECT_TRUE(rig.questions[0].second.contains(QDir::toNativeSeparators(rig.file("chat.txt"))));
+  EXPECT_EQ(rig.messageOwners.back(), &rig.logger);
+  EXPECT_EQ(rig.contents("chat.txt"), QByteArray("an earlier log\r\n"));
+  expectIdle(rig.logger);
+  rig.say("Bob", "not logged");
+  EXPECT_EQ(rig.contents("chat.txt"), QByteArray("an earlier log\r\n"));
+
+  rig.answerYes = true;
   rig.startLog("chat.txt");
   EXPECT_EQ(rig.contents("chat.txt"), QByteArray());
   rig.say("Bob", "first");
@@ -181,6 +194,37 @@ TEST(Log, StartLogEmptiesTheFileEveryTime) {
   rig.startLog("chat.txt");
   rig.say("Bob", "second");
   EXPECT_EQ(rig.contents("chat.txt"), QByteArray("Bob:\tsecond\r\n"));
+  EXPECT_EQ(rig.questions.size(), 3u);
+
+  // An empty file has nothing to lose: no question.
+  click(rig.logger.Command2);
+  rig.write("empty.txt", "");
+  rig.startLog("empty.txt");
+  EXPECT_EQ(rig.questions.size(), 3u);
+  EXPECT_FALSE(rig.logger.Command1->isEnabled());
+}
+
+TEST(Log, AFailedWriteStopsTheLogSaysSoOnceAndKeepsTheLinesBefore) {
+  LogRig rig;
+  rig.startLog("chat.txt");
+  rig.say("Bob", "first");
+  rig.say("Bob", "second");
+  // The file may not grow past 30 bytes: the third line gets only part of the way.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  rlimit small = before;
+  small.rlim_cur = 30;
+  setrlimit(RLIMIT_FSIZE, &small);
+  rig.say("Bob", "a third line that does not fit");
+  rig.say("Bob", "a fourth");
+  setrlimit(RLIMIT_FSIZE, &before);
+  EXPECT_EQ(rig.contents("chat.txt"), QByteArray("Bob:\tfirst\r\nBob:\tsecond\r\n"));
+  ASSERT_EQ(rig.messages.size(), 1u);
+  EXPECT_EQ(rig.messages[0].first, "Log");
+  EXPECT_TRUE(rig.messages[0].second.contains(QDir::toNativeSeparators(rig.file("chat.txt"))));
+  EXPECT_EQ(rig.messageOwners.back(), &rig.logger);
+  expectIdle(rig.logger);
 }
 
 TEST(Log, KeepsLoggingWhileHiddenAndComesBackAsItWas) {
@@ -207,14 +251,23 @@ TEST(Log, NameIsTakenRelativeToTheFolderWithBackslashesAsSeparators) {
 
 TEST(Log, AFileThatCannotBeOpenedIsReportedAndLeavesTheWindowIdle) {
   LogRig rig;
-  const QString folder = QDir::toNativeSeparators(rig.folder.path());
   const QString tooLong(300, QLatin1Char('x'));
   for (const QString& name : {QString(), QStringLiteral("missing\\chat.txt"), tooLong}) {
     rig.messages.clear();
     rig.startLog(name);
     ASSERT_EQ(rig.messages.size(), 1u) << name.toStdString();
     EXPECT_EQ(rig.messages[0].first, "Log");
-    EXPECT_TRUE(rig.messages[0].second.contains(folder + "\\" + name)) << name.toStdString();
+    EXPECT_EQ(rig.messageOwners.back(), &rig.logger);
+    // The path as the system writes it, and what to do about it.
+    const QString told = rig.messages[0].second;
+    if (name.isEmpty()) {
+      EXPECT_TRUE(told.contains("type a file name")) << told.toStdString();
+    } else {
+      EXPECT_TRUE(
+          told.contains(QDir::toNativeSeparators(rig.file(QString(name).replace('\\', '/')))))
+          << told.toStdString();
+      EXPECT_EQ(told.contains('\\'), QDir::separator() == '\\') << told.toStdString();
+    }
     expectIdle(rig.logger);
     rig.say("Bob", "not logged");
   }

@@ -18,8 +18,11 @@ namespace {
 using moves::Moves;
 using Lines = std::vector<std::string>;
 
-const std::string kMove1 = narrow(Moves::kDefaultMove1);
-const std::string kMove2 = narrow(Moves::kDefaultMove2);
+const std::string kMove1 =
+    "::Takes <name> and beats <gender> over the head till he is a bloody pulp::";
+const std::string kMove2 =
+    "::Takes <name> and shoves <gender> into a meat grinder, grinding <gender> up, then pulls "
+    "<gender> back out, and cooks <gender> into a hamburger, scarfs it down::";
 
 // A program started in a working directory of its own, which the test can fill beforehand.
 struct MovesRig {
@@ -132,7 +135,7 @@ TEST(Moves, SavedMovesComeBackInTheNextRunWithOneMoreBreak) {
 
   m.restart();
   Moves& moves = m.open();
-  EXPECT_EQ(shell::boxText(*moves.Text1), Text(Moves::kDefaultMove1) + u"\r\n");
+  EXPECT_EQ(shell::boxText(*moves.Text1), wide(kMove1) + u"\r\n");
   EXPECT_EQ(shell::boxText(*moves.Text2), u"::ducks::\r\n::rolls \u00E0 gauche ?::\r\n");
   // The empty line the load added is not posted.
   click(moves.Command1);
@@ -205,8 +208,8 @@ TEST(Moves, SaveThatCannotWriteSaysWhichFileAndKeepsTheBoxes) {
       << text.toStdString();
   EXPECT_FALSE(text.contains("macro2.txt")) << text.toStdString();
   EXPECT_EQ(m.file("macro2.txt"), kMove2 + "\r\n");
-  EXPECT_EQ(shell::boxText(*moves.Text1), Moves::kDefaultMove1);
-  EXPECT_EQ(shell::boxText(*moves.Text2), Moves::kDefaultMove2);
+  EXPECT_EQ(shell::boxText(*moves.Text1), wide(kMove1));
+  EXPECT_EQ(shell::boxText(*moves.Text2), wide(kMove2));
 
   std::filesystem::remove(m.folder / "macro2.txt");
   std::filesystem::create_directory(m.folder / "macro2.txt");
@@ -251,8 +254,8 @@ TEST(Moves, ClearAndDefaultsChangeOnlyTheBoxes) {
   EXPECT_TRUE(moves.Text1->toPlainText().isEmpty());
   EXPECT_TRUE(moves.Text2->toPlainText().isEmpty());
   click(moves.Command4);
-  EXPECT_EQ(shell::boxText(*moves.Text1), Moves::kDefaultMove1);
-  EXPECT_EQ(shell::boxText(*moves.Text2), Moves::kDefaultMove2);
+  EXPECT_EQ(shell::boxText(*moves.Text1), wide(kMove1));
+  EXPECT_EQ(shell::boxText(*moves.Text2), wide(kMove2));
   click(moves.Command5);
   EXPECT_EQ(m.file("macro1.txt"), "::stored move::\r\n");
   EXPECT_FALSE(std::filesystem::exists(m.folder / "macro2.txt"));

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <functional>
 #include <set>
 
 #include "room/Room.h"
@@ -26,7 +27,8 @@ void choose(QComboBox* box, int index) {
 }
 
 std::string advert(const std::string& count) {
-  return narrow(Room::kAdvertBefore) + count + narrow(Room::kAdvertAfter);
+  return "::runs in, panting:: Geez, I knocked on the door " + count +
+         " times to get in ((Kestar Room Bust))";
 }
 
 // A rig with no chat room open, and a room "Lobby" that is full.
@@ -240,18 +242,25 @@ TEST(RoomBust, KnocksOnAFullRoomUntilItFreesWhileHiddenAndCountsWhatCameBefore) 
   EXPECT_EQ(w.Text3->text(), "5");
 }
 
-TEST(RoomBust, StopEndsTheRunAtItsNextTestAndStartWaitsForThat) {
-  BustRig rig;
-  Room& w = rig.buster;
+// Starts a run that the user interrupts with action during the third knock's pause.
+void interruptedRun(BustRig& rig, const std::function<void()>& action) {
   chatlink::Timer person(rig.host, 2500);
   person.onTimer = [&] {
     person.setEnabled(false);
+    action();
+  };
+  person.setEnabled(true);
+  click(rig.buster.Command1);
+}
+
+TEST(RoomBust, StopEndsTheRunAtItsNextTestAndStartWaitsForThat) {
+  BustRig rig;
+  Room& w = rig.buster;
+  interruptedRun(rig, [&] {
     click(w.Command2);
     EXPECT_FALSE(w.Command2->isEnabled());
     EXPECT_FALSE(w.Command1->isEnabled()) << "a new run could start inside the stopped one";
-  };
-  person.setEnabled(true);
-  click(w.Command1);
+  });
   // Stopped during the third knock's pause: that knock is still counted.
   EXPECT_EQ(w.Text3->text(), "2");
   EXPECT_EQ(rig.client.keywords().size(), 3u);
@@ -265,6 +274,17 @@ TEST(RoomBust, StopEndsTheRunAtItsNextTestAndStartWaitsForThat) {
   click(w.Command1);
   EXPECT_EQ(w.Text3->text(), "0");
   EXPECT_EQ(rig.sent(), std::vector<std::string>{advert("0")});
+}
+
+TEST(RoomBust, ClosingTheWindowFromItsTitleBarDuringARunEndsItWithoutTheAdvertisement) {
+  BustRig rig;
+  interruptedRun(rig, [&] { rig.buster.close(); });
+  EXPECT_TRUE(rig.program.ended());
+  EXPECT_EQ(rig.client.keywords().size(), 3u);
+  rig.service.setRoomPeople("Lobby", 0);
+  rig.host.settle();
+  EXPECT_TRUE(rig.client.sentByUser().empty());
+  EXPECT_EQ(rig.client.keywords().size(), 3u) << "the run knocked after the end";
 }
 
 TEST(RoomBust, EndsWithTheBoxAtTheCountersLargestValue) {
@@ -351,6 +371,39 @@ TEST(ImSender, AMessageThatDidNotGoOutStaysInItsBox) {
     EXPECT_TRUE(rig.service.instantMessages().empty()) << c.what;
     EXPECT_EQ(rig.client.messageBox(), 0u) << c.what;
   }
+}
+
+TEST(ImSender, SaysHowTheMessageEndedAndASentOneIsSentWhateverBoxCameUp) {
+  ProgramRig rig;
+  Room& w = rig.shown<Room>();
+  EXPECT_TRUE(w.ImStatus->text().isEmpty());
+  // The room buster's late refusal comes up on the round the message goes out.
+  bool late = true;
+  rig.host.addSource([&] {
+    if (!late || rig.service.instantMessages().empty()) return false;
+    late = false;
+    rig.client.showMessageBox("The room is full.");
+    return true;
+  });
+  w.Text4->setText("Bob");
+  w.Text5->setPlainText("first");
+  click(w.Command3);
+  EXPECT_EQ(w.ImStatus->text(), "Sent.");
+  EXPECT_TRUE(w.Text5->toPlainText().isEmpty()) << "a sent message invites a duplicate";
+  EXPECT_EQ(rig.service.instantMessages().size(), 1u);
+
+  rig.service.signOff("Bob");
+  w.Text5->setPlainText("second");
+  click(w.Command3);
+  EXPECT_EQ(w.ImStatus->text(),
+            "Refused by the client: \"Bob is not signed on right now, so the message cannot be "
+            "sent.\"");
+  EXPECT_EQ(w.Text5->toPlainText(), "second");
+
+  rig.client.setResponding(false);
+  click(w.Command3);
+  EXPECT_EQ(w.ImStatus->text(), "No answer from the client.");
+  EXPECT_EQ(w.Text5->toPlainText(), "second");
 }
 
 TEST(ImSender, TheMessageHoldsAtMost300CharactersLineBreaksCountingTwo) {

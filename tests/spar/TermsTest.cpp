@@ -139,6 +139,26 @@ TEST(Terms, TicksChangedDuringAPauseCountForTheTermsNotReachedYet) {
   EXPECT_EQ(rig.host.pauses, (std::vector<int>{1, 1}));
 }
 
+TEST(Terms, ASecondSendDuringAPausePostsInsideTheFirstWhoseRestTakesItsPrefix) {
+  ProgramRig rig;
+  Terms& terms = openTerms(rig);
+  terms.Check1->setChecked(true);
+  terms.Check7->setChecked(true);
+  chatlink::Timer during(rig.host, 500);
+  during.onTimer = [&] {
+    during.setEnabled(false);
+    terms.Check9->setChecked(true);
+    click(terms.Command1);
+  };
+  during.setEnabled(true);
+  click(terms.Command1);
+  const std::string t1 = kTerm1;
+  const std::string t7 = kTerm7;
+  EXPECT_EQ(rig.sent(), (Lines{" ~*~TERMS~*~", " " + t1, "<b>~*~TERMS~*~", "<b>" + t1, "<b>" + t7,
+                               "<b>" + t7}));
+  EXPECT_EQ(rig.host.pauses, (std::vector<int>{1, 1, 1, 1}));
+}
+
 TEST(Terms, SendShowsWhichTermIsGoingOut) {
   ProgramRig rig;
   Terms& terms = openTerms(rig);

@@ -1,6 +1,7 @@
 #include "tests/support/ProgramRig.h"
 
 #include <QCoreApplication>
+#include <map>
 
 namespace kestar::test {
 namespace {
@@ -8,26 +9,34 @@ namespace {
 enum class Route { SendChat, SendLine };
 
 // The two routes leave different traces in the input box: SendLine first reads what the user had
-// typed there and puts it back after its line, SendChat only types its line.
+// typed there and, after its line, puts a draft back once it reads the box empty; SendChat only
+// types its line. Reads of other windows (the scanners' of the transcript) tell nothing.
 std::vector<std::string> typedBy(const std::vector<client::Message>& messages, Route route) {
+  struct Box {
+    bool lineFollowsRead = false;
+    std::string draft;
+    bool draftComesBack = false;
+  };
+  std::map<chatlink::Hwnd, Box> boxes;
   std::vector<std::string> lines;
-  bool lineFollowsRead = false;
-  std::string draft;
-  bool draftComesBack = false;
   for (const client::Message& m : messages) {
+    Box& box = boxes[m.window];
     if (m.msg == chatlink::WmGetText) {
-      lineFollowsRead = true;
-      draft = m.text;
+      // The look for the box emptied before a draft goes back is no new line's read.
+      if (!box.draftComesBack) {
+        box.lineFollowsRead = true;
+        box.draft = m.text;
+      }
       continue;
     }
     if (m.msg != chatlink::WmSetText) continue;
-    if (draftComesBack && m.text == draft) {
-      draftComesBack = false;
+    if (box.draftComesBack && m.text == box.draft) {
+      box.draftComesBack = false;
       continue;
     }
-    const Route typedBy = lineFollowsRead ? Route::SendLine : Route::SendChat;
-    draftComesBack = lineFollowsRead && !draft.empty();
-    lineFollowsRead = false;
+    const Route typedBy = box.lineFollowsRead ? Route::SendLine : Route::SendChat;
+    box.draftComesBack = box.lineFollowsRead && !box.draft.empty();
+    box.lineFollowsRead = false;
     if (typedBy == route) lines.push_back(m.text);
   }
   return lines;
@@ -36,8 +45,14 @@ std::vector<std::string> typedBy(const std::vector<client::Message>& messages, R
 }  // namespace
 
 ProgramRig::ProgramRig() {
-  program.messageBox = [this](const QString& title, const QString& text) {
+  program.messageBox = [this](QWidget* over, const QString& title, const QString& text) {
     messages.emplace_back(title, text);
+    messageOwners.push_back(over);
+  };
+  program.askYesNo = [this](QWidget* over, const QString& title, const QString& text) {
+    questions.emplace_back(title, text);
+    messageOwners.push_back(over);
+    return answerYes;
   };
   client.openRoom(room);
   program.start();

@@ -39,6 +39,11 @@ struct ProgramRig : SimRig {
   std::string room = "Spar Arena";
   // What the program told the user in message boxes: title and text.
   std::vector<std::pair<QString, QString>> messages;
+  // The questions asked (Yes or No), with the answer every one gets.
+  std::vector<std::pair<QString, QString>> questions;
+  bool answerYes = false;
+  // The window each message box and question stood over, in order.
+  std::vector<QWidget*> messageOwners;
 };
 
 // Clicks a button as the user does.

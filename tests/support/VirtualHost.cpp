@@ -74,26 +74,30 @@ bool VirtualHost::runSources() {
 }
 
 bool VirtualHost::fireDueTimers() {
-  // Each due timer ticks once per round; a tick may start or stop timers, this one included.
+  // Each due timer ticks once per round; a tick may start or stop timers, this one included. As
+  // in Qt, a timer does not tick again while its own tick is still running (inside a wait).
   std::vector<int> due;
   for (const auto& [id, timer] : timers_) {
-    if (timer.due <= elapsed_ + 1e-9) due.push_back(id);
+    if (timer.due <= elapsed_ + 1e-9 && ticking_.count(id) == 0) due.push_back(id);
   }
   for (const int id : due) {
     const auto it = timers_.find(id);
-    if (it == timers_.end() || ended()) continue;
+    if (it == timers_.end() || ended() || ticking_.count(id) != 0) continue;
     it->second.due += it->second.interval;
     if (it->second.due <= elapsed_) it->second.due = elapsed_ + it->second.interval;
     auto tick = it->second.tick;
+    ticking_.insert(id);
     tick();
+    ticking_.erase(id);
   }
   return !due.empty();
 }
 
 double VirtualHost::nextDue() const {
   double due = std::numeric_limits<double>::infinity();
-  for (const auto& entry : timers_)
-    due = std::min(due, entry.second.due);
+  for (const auto& [id, timer] : timers_) {
+    if (ticking_.count(id) == 0) due = std::min(due, timer.due);
+  }
   return due;
 }
 

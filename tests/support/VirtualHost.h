@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "chatlink/Host.h"
@@ -56,6 +57,7 @@ class VirtualHost final : public chatlink::Host {
 
   std::vector<std::function<bool()>> sources_;
   std::map<int, TimerEntry> timers_;
+  std::set<int> ticking_;
   int nextTimerId_ = 1;
   double dayStart_;
   double elapsed_ = 0;

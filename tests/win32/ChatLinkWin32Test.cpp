@@ -131,5 +131,52 @@ TEST(Win32ChatScanner, ReadsTheTranscriptAndSendsLines) {
   EXPECT_EQ(client.transcript("Lobby").back(), "SparKing:\t<b>18-Total of Roll by Bob");
 }
 
+TEST(Win32ChatScanner, ReadsChatLinesOfAWrappingTranscriptAndEachRoomOnce) {
+  StandIn client;
+  chatlink::win32::Win32WindowApi api;
+  chatlink::win32::Win32Host host;
+  const chatlink::Link link{api, host};
+  const auto lobby = client.openRoom("Lobby");
+  client.say("Lobby", "Old", "before the start");
+
+  chatlink::ChatScanner scanner(link);
+  std::vector<std::pair<std::string, std::string>> heard;
+  scanner.ChatMsg = [&](const Text& name, const Text& said) {
+    heard.emplace_back(chatlink::toCodePage(name), chatlink::toCodePage(said));
+  };
+  const auto hear = [&](std::size_t lines) {
+    for (int i = 0; i < 100 && heard.size() < lines; ++i)
+      host.processEvents(0.05);
+    for (int i = 0; i < 5; ++i)  // and nothing more
+      host.processEvents(0.05);
+  };
+  scanner.StartScan();
+  const std::string fifteenDice =
+      "Bob rolled 15 100-sided dice:  91 2 33 47 58 69 70 81 99 100 12 23 34 45 56";
+  client.say("Lobby", "Ann", "one");
+  hear(1);
+  client.say("Lobby", "Ann", "two");
+  client.say("Lobby", "OnlineHost", fifteenDice);
+  hear(3);
+  client.say("Lobby", "Ann", "three");
+  hear(4);
+  // The real box wraps the roll over several lines and ends its text with a line break.
+  const auto transcript = client.children(lobby).at(0);
+  EXPECT_GT(api.lineCount(transcript), 6);
+  EXPECT_EQ(api.windowText(transcript).substr(api.windowText(transcript).size() - 2), "\r\n");
+
+  // Another room entered and the first raised again: each line once.
+  client.openRoom("Arena");
+  client.say("Arena", "Cy", "in the arena");
+  hear(5);
+  client.raise(lobby);
+  hear(5);
+  EXPECT_EQ(heard, (std::vector<std::pair<std::string, std::string>>{{"Ann", "one"},
+                                                                     {"Ann", "two"},
+                                                                     {"OnlineHost", fifteenDice},
+                                                                     {"Ann", "three"},
+                                                                     {"Cy", "in the arena"}}));
+}
+
 }  // namespace
 }  // namespace kestar::test

@@ -37,10 +37,24 @@ client::Hwnd value(HWND window) {
   return static_cast<client::Hwnd>(reinterpret_cast<UINT_PTR>(window) & 0xFFFFFFFFu);
 }
 
+bool isRead(UINT msg) {
+  return msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINECOUNT ||
+         msg == EM_GETLINE;
+}
+
 }  // namespace
 
 Mirror::Mirror(client::Desktop& model, HINSTANCE instance) : model_(model), instance_(instance) {
   theMirror = this;
+  WNDCLASSEXA edit{};
+  edit.cbSize = sizeof edit;
+  GetClassInfoExA(nullptr, "EDIT", &edit);
+  editProc_ = edit.lpfnWndProc;
+  edit.lpfnWndProc = &Mirror::richTextProc;
+  edit.hInstance = instance_;
+  edit.lpszClassName = "RICHCNTL";
+  RegisterClassExA(&edit);
+  registered_["RICHCNTL"] = true;
   staging_ =
       CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance_, nullptr);
 }
@@ -90,7 +104,7 @@ void Mirror::syncChildren(client::Hwnd modelParent, HWND realParent) {
     const auto found = real_.find(child);
     const HWND real = found != real_.end() ? found->second : build(child, realParent);
     if (real == nullptr) continue;
-    const std::string& text = model_.text(child);
+    const std::string text = shownText(child);
     if (caption_[real] != text) {
       SetWindowTextA(real, text.c_str());
       caption_[real] = text;
@@ -121,7 +135,7 @@ void Mirror::buildChildren(client::Hwnd modelWindow, HWND real) {
 
 HWND Mirror::create(client::Hwnd modelWindow, HWND parent) {
   const std::string& className = model_.className(modelWindow);
-  const std::string& text = model_.text(modelWindow);
+  const std::string text = shownText(modelWindow);
   if (!isSystemClass(className) && !registered_[className]) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -131,7 +145,8 @@ HWND Mirror::create(client::Hwnd modelWindow, HWND parent) {
     RegisterClassExA(&windowClass);
     registered_[className] = true;
   }
-  const DWORD style = WS_CHILD;
+  const bool richText = className == "RICHCNTL";
+  const DWORD style = richText ? WS_CHILD | ES_MULTILINE : WS_CHILD;
   CLIENTCREATESTRUCT mdi{nullptr, 0x1000};
   void* creation = className == "MDIClient" ? &mdi : nullptr;
   const HWND real = CreateWindowExA(0, className.c_str(), text.c_str(), style, 0, 0, 200, 100,
@@ -140,6 +155,12 @@ HWND Mirror::create(client::Hwnd modelWindow, HWND parent) {
   if (isSystemClass(className)) {
     systemProc_[real] = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(real, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Mirror::windowProc)));
+  }
+  if (richText) {
+    systemProc_[real] = editProc_;
+    // With its default font, under Wine without a display, an accented letter in the box cut the
+    // stand-in off from the wine server.
+    SendMessageA(real, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
   }
   real_[modelWindow] = real;
   modelOf_[real] = modelWindow;
@@ -151,6 +172,19 @@ HWND Mirror::create(client::Hwnd modelWindow, HWND parent) {
 LRESULT CALLBACK Mirror::windowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (theMirror == nullptr) return DefWindowProcA(window, msg, wParam, lParam);
   return theMirror->handle(window, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Mirror::richTextProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The edit control's own messages while it is made, before the mirror knows the window.
+  if (theMirror == nullptr || theMirror->modelOf_.count(window) == 0)
+    return CallWindowProcA(theMirror->editProc_, window, msg, wParam, lParam);
+  return theMirror->handle(window, msg, wParam, lParam);
+}
+
+std::string Mirror::shownText(client::Hwnd modelWindow) const {
+  // A box of lines shows each line ended by a line break, the last one too.
+  if (model_.lines(modelWindow).empty()) return model_.text(modelWindow);
+  return model_.contents(modelWindow) + "\r\n";
 }
 
 LRESULT Mirror::passOn(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -169,6 +203,8 @@ LRESULT Mirror::handle(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return passOn(window, msg, wParam, lParam);
   }
   const client::Hwnd model = found->second;
+  // A box of lines is read as it shows them: its real control, wrapped, answers.
+  if (isRead(msg) && !model_.lines(model).empty()) return passOn(window, msg, wParam, lParam);
   const bool posted = dispatchingPosted && !InSendMessage();
   LRESULT result = 0;
   switch (msg) {

@@ -13,6 +13,9 @@ namespace kestar::test {
 // class name and caption for each window of the model, in the same tree and z-order. Messages
 // that other programs send or post to a real window are handed to the model's window, which
 // records them and acts as the simulated client does; the real windows then follow the model.
+// A "RICHCNTL" is a real multi-line edit control that wraps its words: a transcript shows its
+// lines there, each ended by a line break, and answers reads of its text and lines itself, as a
+// display of a real client does.
 class Mirror final {
  public:
   Mirror(client::Desktop& model, HINSTANCE instance);
@@ -31,6 +34,8 @@ class Mirror final {
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK richTextProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  std::string shownText(client::Hwnd modelWindow) const;
   LRESULT handle(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT passOn(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   HWND build(client::Hwnd modelWindow, HWND parent);
@@ -47,6 +52,8 @@ class Mirror final {
   std::map<HWND, WNDPROC> systemProc_;
   std::map<HWND, std::string> caption_;
   std::map<std::string, bool> registered_;
+  // The system's multi-line edit control, under which every "RICHCNTL" is made.
+  WNDPROC editProc_ = nullptr;
   int quiet_ = 0;
 };
 
