@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -19,17 +17,13 @@
 #include "dice/rules/Numbers.h"
 #include "dice/rules/RollLine.h"
 #include "dice/rules/TagPrefix.h"
+#include "fuzz/Check.h"
 #include "spar/rules/SparRules.h"
 
 namespace {
 
 using namespace kestar;
-
-void check(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "broken: %s\n", what);
-  std::abort();
-}
+using fuzz::check;
 
 Text decode(const std::uint8_t* data, std::size_t size, bool utf16) {
   if (!utf16) return chatlink::fromCodePage({reinterpret_cast<const char*>(data), size});

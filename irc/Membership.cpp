@@ -1,0 +1,271 @@
+#include "irc/Membership.h"
+
+#include <algorithm>
+
+#include "dice/rules/RollLine.h"
+#include "irc/Text.h"
+
+namespace kestar::irc {
+namespace {
+
+std::vector<std::string_view> words(std::string_view text, char separator = ' ') {
+  std::vector<std::string_view> result;
+  std::size_t from = 0;
+  while (from <= text.size()) {
+    const std::size_t end = std::min(text.find(separator, from), text.size());
+    if (end > from) result.push_back(text.substr(from, end - from));
+    from = end + 1;
+  }
+  return result;
+}
+
+}  // namespace
+
+void ISupport::apply(const Message& isupport) {
+  // "005 <nick> TOKEN[=VALUE] ... :are supported by this server"
+  for (std::size_t i = 1; i + 1 < isupport.params.size(); ++i) {
+    const std::string_view token = isupport.params[i];
+    const std::size_t equals = std::min(token.find('='), token.size());
+    const std::string_view key = token.substr(0, equals);
+    const std::string_view value = token.substr(std::min(equals + 1, token.size()));
+    if (key == "PREFIX") {
+      const std::size_t close = value.find(')');
+      if (value.size() < 2 || value.front() != '(' || close == std::string_view::npos) continue;
+      const std::string_view modes = value.substr(1, close - 1);
+      const std::string_view symbols = value.substr(close + 1);
+      if (modes.size() != symbols.size()) continue;
+      prefixModes = modes;
+      prefixSymbols = symbols;
+    } else if (key == "CASEMAPPING") {
+      caseMapping = value == "ascii"            ? CaseMapping::Ascii
+                    : value == "rfc1459-strict" ? CaseMapping::Rfc1459Strict
+                                                : CaseMapping::Rfc1459;
+    } else if (key == "CHANMODES") {
+      const std::vector<std::string_view> kinds = words(value, ',');
+      if (kinds.size() < 3) continue;
+      listModes = kinds[0];
+      alwaysParam = kinds[1];
+      paramWhenSet = kinds[2];
+    } else if (key == "CHANTYPES") {
+      chanTypes = value;
+    } else if (key == "NICKLEN") {
+      std::size_t length = 0;
+      for (const char c : value)
+        if (c >= '0' && c <= '9' && length < 1000) length = length * 10 + (c - '0');
+      if (length > 0) nickLength = length;
+    }
+  }
+}
+
+std::string ISupport::fold(std::string_view name) const {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    } else if (caseMapping != CaseMapping::Ascii && (c == '[' || c == ']' || c == '\\')) {
+      c = static_cast<char>(c + 32);  // {, }, |
+    } else if (caseMapping == CaseMapping::Rfc1459 && c == '~') {
+      c = '^';
+    }
+  }
+  return folded;
+}
+
+bool Membership::isSelf(std::string_view nick) const {
+  return sameName(nick, self_);
+}
+
+bool Membership::isChannel(std::string_view target) const {
+  return !target.empty() && support_.chanTypes.find(target.front()) != std::string::npos;
+}
+
+bool Membership::sameName(std::string_view a, std::string_view b) const {
+  return support_.fold(a) == support_.fold(b);
+}
+
+Membership::Channel* Membership::find(std::string_view channel) {
+  const auto it = channels_.find(support_.fold(channel));
+  return it == channels_.end() ? nullptr : &it->second;
+}
+
+const Membership::Channel* Membership::find(std::string_view channel) const {
+  const auto it = channels_.find(support_.fold(channel));
+  return it == channels_.end() ? nullptr : &it->second;
+}
+
+bool Membership::inChannel(std::string_view channel) const {
+  return find(channel) != nullptr;
+}
+
+Membership::Status Membership::isOperator(std::string_view channel, std::string_view nick) const {
+  const Channel* found = find(channel);
+  if (found == nullptr || !found->complete) return Status::Unknown;
+  const auto member = found->members.find(support_.fold(nick));
+  if (member == found->members.end()) return Status::No;
+  const std::size_t operatorRank = support_.prefixModes.find('o');
+  for (const char mode : member->second.modes) {
+    const std::size_t rank = support_.prefixModes.find(mode);
+    if (rank != std::string::npos && rank <= operatorRank) return Status::Yes;
+  }
+  return Status::No;
+}
+
+std::vector<std::string> Membership::names(std::string_view channel) const {
+  std::vector<std::string> result;
+  if (const Channel* found = find(channel)) {
+    for (const auto& [folded, member] : found->members)
+      result.push_back(member.nick);
+  }
+  return result;
+}
+
+std::vector<std::string> Membership::channelsWith(std::string_view nick) const {
+  std::vector<std::string> result;
+  const std::string folded = support_.fold(nick);
+  for (const auto& [key, channel] : channels_)
+    if (channel.members.count(folded) != 0) result.push_back(channel.name);
+  return result;
+}
+
+void Membership::addNames(std::string_view channel, std::string_view names) {
+  Channel* found = find(channel);
+  if (found == nullptr) return;
+  for (std::string_view word : words(names)) {
+    std::string modes;
+    while (!word.empty()) {
+      const std::size_t rank = support_.prefixSymbols.find(word.front());
+      if (rank == std::string::npos) break;
+      modes += support_.prefixModes[rank];
+      word.remove_prefix(1);
+    }
+    word = word.substr(0, std::min(word.find('!'), word.size()));
+    if (word.empty()) continue;
+    found->coming[support_.fold(word)] = Member{std::string(word), modes};
+  }
+}
+
+void Membership::applyMode(const Message& message) {
+  Channel* found = find(message.param(0));
+  if (found == nullptr) return;
+  std::size_t next = 2;
+  bool adding = true;
+  for (const char mode : message.param(1)) {
+    if (mode == '+' || mode == '-') {
+      adding = mode == '+';
+      continue;
+    }
+    const bool rank = support_.prefixModes.find(mode) != std::string::npos;
+    const bool takesParam = rank || support_.listModes.find(mode) != std::string::npos ||
+                            support_.alwaysParam.find(mode) != std::string::npos ||
+                            (adding && support_.paramWhenSet.find(mode) != std::string::npos);
+    if (!takesParam) continue;
+    const std::string_view param = message.param(next++);
+    if (!rank) continue;
+    const auto member = found->members.find(support_.fold(param));
+    if (member == found->members.end()) continue;
+    std::string& modes = member->second.modes;
+    const std::size_t at = modes.find(mode);
+    if (adding && at == std::string::npos) modes += mode;
+    if (!adding && at != std::string::npos) modes.erase(at, 1);
+  }
+}
+
+void Membership::rename(std::string_view from, std::string_view to) {
+  const std::string oldKey = support_.fold(from);
+  for (auto& [name, channel] : channels_) {
+    const auto member = channel.members.find(oldKey);
+    if (member == channel.members.end()) continue;
+    Member moved = std::move(member->second);
+    channel.members.erase(member);
+    moved.nick = to;
+    channel.members[support_.fold(to)] = std::move(moved);
+  }
+  if (isSelf(from)) self_ = to;
+}
+
+void Membership::refold() {
+  std::map<std::string, Channel> channels;
+  for (auto& [key, channel] : channels_) {
+    for (Members* members : {&channel.members, &channel.coming}) {
+      Members refolded;
+      for (auto& [nick, member] : *members)
+        refolded[support_.fold(member.nick)] = std::move(member);
+      *members = std::move(refolded);
+    }
+    channels[support_.fold(channel.name)] = std::move(channel);
+  }
+  channels_ = std::move(channels);
+}
+
+void Membership::apply(const Message& message) {
+  const std::string& command = message.command;
+  const std::string_view nick = sourceNick(message);
+  if (command == "001") {
+    if (!message.param(0).empty()) self_ = message.param(0);
+  } else if (command == "005") {
+    const CaseMapping before = support_.caseMapping;
+    support_.apply(message);
+    if (support_.caseMapping != before) refold();
+  } else if (command == "JOIN") {
+    const std::string_view channel = message.param(0);
+    if (isSelf(nick)) {
+      Channel fresh;
+      fresh.name = channel;
+      channels_[support_.fold(channel)] = std::move(fresh);
+    } else if (Channel* found = find(channel)) {
+      found->members[support_.fold(nick)] = Member{std::string(nick), {}};
+    }
+  } else if (command == "353") {
+    addNames(message.param(2), message.param(3));
+  } else if (command == "366") {
+    if (Channel* found = find(message.param(1))) {
+      found->members = std::move(found->coming);
+      found->coming.clear();
+      found->complete = true;
+    }
+  } else if (command == "PART" || command == "KICK") {
+    const std::string_view leaving = command == "PART" ? nick : message.param(1);
+    if (isSelf(leaving)) {
+      channels_.erase(support_.fold(message.param(0)));
+    } else if (Channel* found = find(message.param(0))) {
+      found->members.erase(support_.fold(leaving));
+    }
+  } else if (command == "QUIT") {
+    for (auto& [name, channel] : channels_)
+      channel.members.erase(support_.fold(nick));
+  } else if (command == "NICK") {
+    rename(nick, message.param(0));
+  } else if (command == "MODE") {
+    applyMode(message);
+  }
+}
+
+RollerState rollerState(const Membership& members, std::string_view channel,
+                        std::string_view roller) {
+  switch (members.isOperator(channel, roller)) {
+    case Membership::Status::Yes:
+      return RollerState::Trusted;
+    case Membership::Status::Unknown:
+      return RollerState::Unknown;
+    case Membership::Status::No:
+      break;
+  }
+  const std::vector<std::string> names = members.names(channel);
+  const bool present = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+    return members.sameName(name, roller);
+  });
+  return present ? RollerState::NotOperator : RollerState::Missing;
+}
+
+std::string speakerName(const Membership& members, std::string_view channel, std::string_view nick,
+                        std::string_view roller) {
+  const std::string service = toUtf8(rolls::kService);
+  if (members.sameName(nick, roller) &&
+      members.isOperator(channel, nick) == Membership::Status::Yes) {
+    return service;
+  }
+  if (members.sameName(nick, service)) return "~" + std::string(nick);
+  return std::string(nick);
+}
+
+}  // namespace kestar::irc

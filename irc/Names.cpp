@@ -1,0 +1,74 @@
+#include "irc/Names.h"
+
+namespace kestar::irc {
+namespace {
+
+bool needsEscape(unsigned char c) {
+  return c < 0x20 || c == 0x7F || c == '_' || c == '%' || c == ',' || c == ':';
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string roomToChannel(std::string_view room) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string channel = "#";
+  for (const char c : room) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == ' ') {
+      channel += '_';
+    } else if (needsEscape(byte)) {
+      channel += '%';
+      channel += kHex[byte >> 4];
+      channel += kHex[byte & 0xF];
+    } else {
+      channel += c;
+    }
+  }
+  return channel;
+}
+
+std::optional<std::string> channelToRoom(std::string_view channel) {
+  if (channel.size() < 2 || channel.front() != '#') return std::nullopt;
+  std::string room;
+  for (std::size_t i = 1; i < channel.size(); ++i) {
+    const char c = channel[i];
+    if (c == '_') {
+      room += ' ';
+    } else if (c == '%') {
+      if (i + 2 >= channel.size()) return std::nullopt;
+      const int high = hexValue(channel[i + 1]);
+      const int low = hexValue(channel[i + 2]);
+      if (high < 0 || low < 0) return std::nullopt;
+      const auto byte = static_cast<unsigned char>(high * 16 + low);
+      if (!needsEscape(byte)) return std::nullopt;  // one room, one channel
+      room += static_cast<char>(byte);
+      i += 2;
+    } else if (c == ' ' || needsEscape(static_cast<unsigned char>(c))) {
+      return std::nullopt;
+    } else {
+      room += c;
+    }
+  }
+  return room;
+}
+
+std::string alternateNick(std::string_view wanted, int attempt, std::size_t nickLength) {
+  std::string suffix;
+  if (attempt <= 1) {
+    suffix = "_";
+  } else if (attempt <= 10) {
+    suffix = std::to_string(attempt - 1);
+  } else {
+    suffix = std::to_string(10 + (attempt - 11) % 90);
+  }
+  const std::size_t keep = nickLength > suffix.size() ? nickLength - suffix.size() : 1;
+  return std::string(wanted.substr(0, keep)) + suffix;
+}
+
+}  // namespace kestar::irc

@@ -1,0 +1,53 @@
+#include "irc/Pacing.h"
+
+#include <algorithm>
+
+namespace kestar::irc {
+
+void SendQueue::pushFront(const std::vector<std::string>& lines) {
+  lines_.insert(lines_.begin(), lines.begin(), lines.end());
+}
+
+std::vector<std::string> SendQueue::take(Millis now) {
+  std::vector<std::string> ready = std::move(urgent_);
+  urgent_.clear();
+  const Millis slack = pace_.interval * (pace_.burst - 1);
+  while (!held_ && !lines_.empty() && due_ - now <= slack) {
+    ready.push_back(std::move(lines_.front()));
+    lines_.pop_front();
+    due_ = std::max(due_, now) + pace_.interval;
+  }
+  return ready;
+}
+
+std::optional<Millis> SendQueue::due(Millis now) const {
+  if (!urgent_.empty()) return now;
+  if (held_ || lines_.empty()) return std::nullopt;
+  return std::max(now, due_ - pace_.interval * (pace_.burst - 1));
+}
+
+void SendQueue::restart(Millis now) {
+  urgent_.clear();
+  due_ = now;
+}
+
+Millis Backoff::next() {
+  constexpr Millis kFirst{1000};
+  constexpr Millis kLongest{60000};
+  Millis wait = kFirst;
+  for (int i = 0; i < attempts_ && wait < kLongest; ++i)
+    wait *= 2;
+  ++attempts_;
+  return std::min(wait, kLongest);
+}
+
+bool JoinPacer::allow(const std::string& channel, Millis now) {
+  std::deque<Millis>& times = sent_[channel];
+  while (!times.empty() && now - times.front() >= window_)
+    times.pop_front();
+  if (times.size() >= most_) return false;
+  times.push_back(now);
+  return true;
+}
+
+}  // namespace kestar::irc

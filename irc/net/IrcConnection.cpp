@@ -1,0 +1,535 @@
+#include "irc/net/IrcConnection.h"
+
+#include <QByteArray>
+#include <QRegularExpression>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <algorithm>
+
+#include "irc/Names.h"
+#include "irc/Text.h"
+
+namespace kestar::irc {
+namespace {
+
+constexpr int kSaslPiece = 400;
+constexpr int kNickAttempts = 12;
+constexpr std::string_view kConfirmToken = "kestar-said";
+constexpr Millis kSettled{60000};  // a connection that lasted this long starts the waits anew
+
+QString decoded(std::string_view bytes) {
+  return QString::fromStdU16String(decodeText(stripFormatting(bytes)));
+}
+
+QString plain(std::string_view bytes) {
+  return QString::fromStdU16String(decodeText(bytes));
+}
+
+std::string wire(const QString& text) {
+  return toUtf8(text.toStdU16String());
+}
+
+bool hasWord(std::string_view list, std::string_view word) {
+  std::size_t from = 0;
+  while (from < list.size()) {
+    const std::size_t end = std::min(list.find(' ', from), list.size());
+    const std::string_view item = list.substr(from, end - from);
+    if (item.substr(0, std::min(item.find('='), item.size())) == word) return true;
+    from = end + 1;
+  }
+  return false;
+}
+
+int numeric(const Message& message) {
+  const std::string& command = message.command;
+  if (command.size() != 3 || command.find_first_not_of("0123456789") != std::string::npos) return 0;
+  return std::stoi(command);
+}
+
+bool isJoinRefusal(int code) {
+  switch (code) {
+    case 403:  // no such channel
+    case 405:  // too many channels
+    case 437:  // channel temporarily unavailable
+    case 471:  // full
+    case 473:  // invite only
+    case 474:  // banned
+    case 475:  // bad key
+    case 476:  // bad channel mask
+    case 477:  // needs a registered nick
+    case 489:  // secure connections only
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool isSendRefusal(int code) {
+  return code == 401 || code == 404 || code == 406 || code == 407 || code == 411 || code == 412;
+}
+
+}  // namespace
+
+IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
+    : QObject(parent),
+      settings_(std::move(settings)),
+      socket_(new QSslSocket(this)),
+      queue_(settings_.pace) {
+  clock_.start();
+  if (settings_.user.isEmpty()) settings_.user = settings_.nick;
+  members_.setSelf(wire(settings_.nick));
+  queue_.hold(true);
+  for (QTimer* timer : {&quietTimer_, &pumpTimer_, &reconnectTimer_})
+    timer->setSingleShot(true);
+
+  connect(socket_, &QSslSocket::connected, this, [this] {
+    if (!settings_.tls) transportReady();
+  });
+  connect(socket_, &QSslSocket::encrypted, this, &IrcConnection::transportReady);
+  connect(socket_, &QSslSocket::readyRead, this, &IrcConnection::readData);
+  connect(socket_, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+    QStringList texts;
+    for (const QSslError& error : errors)
+      texts << error.errorString();
+    fatal_ = QStringLiteral("The server's certificate is not trusted: ") +
+             texts.join(QStringLiteral("; "));
+  });
+  connect(socket_, &QSslSocket::errorOccurred, this, [this] {
+    if (lastError_.isEmpty()) lastError_ = socket_->errorString();
+    if (socket_->state() == QAbstractSocket::UnconnectedState) lost(lossReason());
+  });
+  connect(socket_, &QSslSocket::disconnected, this, [this] { lost(lossReason()); });
+  connect(&quietTimer_, &QTimer::timeout, this, &IrcConnection::quiet);
+  connect(&pumpTimer_, &QTimer::timeout, this, &IrcConnection::pump);
+  connect(&reconnectTimer_, &QTimer::timeout, this, &IrcConnection::open);
+}
+
+IrcConnection::~IrcConnection() {
+  socket_->disconnect(this);
+  socket_->abort();
+}
+
+QString IrcConnection::lossReason() const {
+  if (!serverError_.isEmpty()) return serverError_;
+  if (!lastError_.isEmpty()) return lastError_;
+  return QStringLiteral("The server closed the connection");
+}
+
+void IrcConnection::open() {
+  if (state_ == State::Connecting || state_ == State::Registered) return;
+  closing_ = false;
+  fatal_.clear();
+  lastError_.clear();
+  serverError_.clear();
+  reconnectTimer_.stop();
+  pinged_ = false;
+  quietTimer_.start(settings_.quietMs);  // a connection that never completes is lost too
+  setState(State::Connecting, settings_.host + QLatin1Char(':') + QString::number(settings_.port));
+  if (!settings_.tls) {
+    socket_->connectToHost(settings_.host, settings_.port);
+    return;
+  }
+  QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+  config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+  if (!settings_.caFile.isEmpty()) {
+    const QList<QSslCertificate> authorities = QSslCertificate::fromPath(
+        settings_.caFile, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+    if (authorities.isEmpty()) {
+      fail(QStringLiteral("No certificate in ") + settings_.caFile);
+      return;
+    }
+    config.addCaCertificates(authorities);
+  }
+  socket_->setSslConfiguration(config);
+  socket_->connectToHostEncrypted(settings_.host, settings_.port);
+}
+
+void IrcConnection::close(const QString& reason) {
+  closing_ = true;
+  reconnectTimer_.stop();
+  if (socket_->state() == QAbstractSocket::ConnectedState) {
+    writeNow(makeMessage("QUIT", {wire(reason)}));
+    socket_->disconnectFromHost();
+  } else {
+    socket_->abort();
+  }
+  lost(QStringLiteral("Closed"));
+}
+
+void IrcConnection::join(const QString& channel, const QString& key) {
+  const std::string name = wire(channel);
+  const Message join =
+      key.isEmpty() ? makeMessage("JOIN", {name}) : makeMessage("JOIN", {name, wire(key)});
+  const bool writable = isMiddle(name) && name.find(',') == std::string::npos &&
+                        (key.isEmpty() || isMiddle(wire(key)));
+  if (!writable || !serialise(join)) {
+    QTimer::singleShot(0, this, [this, channel] {
+      emit joinRefused(channel, 0, QStringLiteral("Not a channel name"));
+    });
+    return;
+  }
+  const auto known = std::find_if(channels_.begin(), channels_.end(), [&](const auto& entry) {
+    return members_.sameName(entry.first, name);
+  });
+  if (!ready_) {  // the rejoin on readiness sends it
+    if (known == channels_.end()) channels_.emplace_back(name, wire(key));
+    return;
+  }
+  if (!joinPacer_.allow(members_.support().fold(name), now())) {
+    // Knocking faster than the network takes JOINs: the channel's last answer stands, given
+    // on a later round of events as the server's would be.
+    const auto refusal = refusals_.find(members_.support().fold(name));
+    if (refusal != refusals_.end()) {
+      const auto [code, text] = refusal->second;
+      QTimer::singleShot(0, this,
+                         [this, channel, code, text] { emit joinRefused(channel, code, text); });
+    }
+    return;
+  }
+  if (known == channels_.end()) channels_.emplace_back(name, wire(key));
+  send(join);
+}
+
+void IrcConnection::part(const QString& channel) {
+  const std::string name = wire(channel);
+  std::erase_if(channels_, [&](const auto& entry) { return members_.sameName(entry.first, name); });
+  if (ready_) send(makeMessage("PART", {name}));
+}
+
+void IrcConnection::say(const QString& target, const QString& text) {
+  const std::string to = wire(target);
+  const std::size_t budget = textBudget(mask(), to);
+  // A line break in the text starts another message rather than vanishing.
+  static const QRegularExpression kBreak(QStringLiteral("\\r\\n|\\r|\\n"));
+  for (const QString& part : text.split(kBreak)) {
+    for (std::string& piece : splitText(wire(part), budget)) {
+      const std::optional<std::string> line =
+          serialise(makeMessage("PRIVMSG", {to, std::move(piece)}));
+      if (!line) {
+        emit sendRefused(target, 0, QStringLiteral("Not a name a message can go to"));
+        return;
+      }
+      queue_.push(*line);
+    }
+  }
+  pump();
+}
+
+bool IrcConnection::send(const Message& message) {
+  const std::optional<std::string> line = serialise(message);
+  if (!line) return false;
+  queue_.push(*line);
+  pump();
+  return true;
+}
+
+std::string IrcConnection::mask() const {
+  return mask_.empty() ? worstMask(members_.self()) : mask_;
+}
+
+void IrcConnection::setState(State state, const QString& detail) {
+  state_ = state;
+  emit stateChanged(state, detail);
+}
+
+void IrcConnection::writeNow(const Message& message) {
+  if (const std::optional<std::string> line = serialise(message))
+    socket_->write(QByteArray::fromStdString(*line + "\r\n"));
+}
+
+void IrcConnection::transportReady() {
+  reader_.reset();
+  members_.clear();
+  members_.setSelf(wire(settings_.nick));
+  mask_.clear();
+  capsOffered_.clear();
+  nickAttempt_ = 0;
+  registered_ = false;
+  ready_ = false;
+  pinged_ = false;
+  queue_.restart(now());
+  queue_.hold(true);
+  quietTimer_.start(settings_.quietMs);
+  writeNow(makeMessage("CAP", {"LS", "302"}));
+  if (!settings_.password.isEmpty()) writeNow(makeMessage("PASS", {wire(settings_.password)}));
+  writeNow(makeMessage("NICK", {members_.self()}));
+  writeNow(makeMessage("USER", {wire(settings_.user), "0", "*", wire(settings_.realName)}));
+}
+
+void IrcConnection::readData() {
+  quietTimer_.start(settings_.quietMs);
+  pinged_ = false;
+  for (const std::string& line : reader_.feed(socket_->readAll().toStdString())) {
+    if (const std::optional<Message> message = parseMessage(line)) handle(*message);
+    if (socket_->state() != QAbstractSocket::ConnectedState) return;
+  }
+  if (reader_.overflowed()) drop(QStringLiteral("The server sent a line without end"));
+}
+
+void IrcConnection::quiet() {
+  if (pinged_) {
+    drop(QStringLiteral("No answer from the server"));
+    return;
+  }
+  pinged_ = true;
+  queue_.pushUrgent(*serialise(makeMessage("PING", {std::to_string(now().count())})));
+  pump();
+  quietTimer_.start(settings_.answerMs);
+}
+
+void IrcConnection::pump() {
+  if (socket_->state() != QAbstractSocket::ConnectedState) return;
+  for (const std::string& line : queue_.take(now())) {
+    socket_->write(QByteArray::fromStdString(line + "\r\n"));
+    if (line.rfind("PRIVMSG ", 0) == 0 || line.rfind("NOTICE ", 0) == 0)
+      unconfirmed_.push_back(line);
+  }
+  // Once the queue is empty, a PING behind the said lines: its PONG shows the server has read
+  // them. Lines still unconfirmed when the connection is lost go again on the next one.
+  if (ready_ && queue_.size() == 0 && !unconfirmed_.empty() && confirming_ == 0) {
+    confirming_ = unconfirmed_.size();
+    socket_->write(QByteArray::fromStdString(
+        *serialise(makeMessage("PING", {std::string(kConfirmToken)})) + "\r\n"));
+  }
+  if (const std::optional<Millis> due = queue_.due(now()))
+    pumpTimer_.start(static_cast<int>(std::max<Millis::rep>(0, (*due - now()).count())));
+}
+
+void IrcConnection::handle(const Message& message) {
+  const std::string& command = message.command;
+  if (command == "PING") {
+    queue_.pushUrgent(*serialise(makeMessage("PONG", {std::string(message.param(0))})));
+    pump();
+    return;
+  }
+  if (command == "PONG" && message.params.size() >= 1 && message.params.back() == kConfirmToken) {
+    const auto end = unconfirmed_.begin() +
+                     static_cast<std::ptrdiff_t>(std::min(confirming_, unconfirmed_.size()));
+    QStringList targets;
+    for (auto line = unconfirmed_.begin(); line != end; ++line)
+      if (const std::optional<Message> said = parseMessage(*line)) targets << plain(said->param(0));
+    unconfirmed_.erase(unconfirmed_.begin(), end);
+    confirming_ = 0;
+    emit delivered(targets);
+    pump();
+    return;
+  }
+  if (command == "ERROR") {
+    serverError_ = plain(message.param(0));
+    if (!registered_ && serverError_.contains(QStringLiteral("password"), Qt::CaseInsensitive))
+      fatal_ = serverError_;
+    return;
+  }
+  if (command == "CAP" || command == "AUTHENTICATE") {
+    handleCap(message);
+    return;
+  }
+  // Who was in which channel is gone once a QUIT is applied.
+  QStringList quitChannels;
+  if (command == "QUIT") {
+    for (const std::string& channel : members_.channelsWith(sourceNick(message)))
+      quitChannels << plain(channel);
+  }
+  members_.apply(message);
+  handleRegistration(message);
+  if (handleRefusal(message)) return;
+  if (command == "PRIVMSG" || command == "NOTICE") {
+    handleChat(message);
+  } else if (command == "QUIT") {
+    emit quit(plain(sourceNick(message)), decoded(message.param(0)), quitChannels);
+    for (const QString& channel : quitChannels)
+      emit namesChanged(channel);
+  } else {
+    handleChannelEvent(message);
+  }
+}
+
+void IrcConnection::handleCap(const Message& message) {
+  const bool wantsSasl = !settings_.saslAccount.isEmpty();
+  if (message.command == "AUTHENTICATE") {
+    if (message.param(0) != "+") return;
+    const QByteArray payload = (QByteArray(1, '\0') + settings_.saslAccount.toUtf8() +
+                                QByteArray(1, '\0') + settings_.saslPassword.toUtf8())
+                                   .toBase64();
+    for (qsizetype at = 0; at < payload.size(); at += kSaslPiece)
+      writeNow(makeMessage("AUTHENTICATE", {payload.mid(at, kSaslPiece).toStdString()}));
+    if (payload.size() % kSaslPiece == 0) writeNow(makeMessage("AUTHENTICATE", {"+"}));
+    return;
+  }
+  const std::string_view sub = message.param(1);
+  if (sub == "LS") {
+    const bool more = message.param(2) == "*";
+    capsOffered_ += ' ';
+    capsOffered_ += message.param(more ? 3 : 2);
+    if (more) return;
+    std::string wanted;
+    if (hasWord(capsOffered_, "multi-prefix")) wanted = "multi-prefix";
+    if (wantsSasl) {
+      if (!hasWord(capsOffered_, "sasl")) {
+        fail(QStringLiteral("The server offers no SASL login"));
+        return;
+      }
+      wanted += wanted.empty() ? "sasl" : " sasl";
+    }
+    writeNow(wanted.empty() ? makeMessage("CAP", {"END"}) : makeMessage("CAP", {"REQ", wanted}));
+  } else if (sub == "ACK") {
+    if (wantsSasl && hasWord(message.param(2), "sasl")) {
+      writeNow(makeMessage("AUTHENTICATE", {"PLAIN"}));
+    } else {
+      writeNow(makeMessage("CAP", {"END"}));
+    }
+  } else if (sub == "NAK") {
+    if (wantsSasl) {
+      fail(QStringLiteral("The server refused the SASL login"));
+      return;
+    }
+    writeNow(makeMessage("CAP", {"END"}));
+  }
+}
+
+void IrcConnection::handleRegistration(const Message& message) {
+  const int code = numeric(message);
+  if (code == 903) {
+    writeNow(makeMessage("CAP", {"END"}));
+  } else if (code == 902 || code == 904 || code == 905 || code == 906) {
+    fail(QStringLiteral("SASL login refused: ") + plain(message.param(message.params.size() - 1)));
+  } else if (!registered_ && (code == 432 || code == 433 || code == 436 || code == 437) &&
+             !members_.isChannel(message.param(1))) {
+    if (++nickAttempt_ > kNickAttempts) {
+      fail(QStringLiteral("The server takes none of the nicks tried: ") + plain(message.param(2)));
+      return;
+    }
+    const std::string next =
+        alternateNick(wire(settings_.nick), nickAttempt_, members_.support().nickLength);
+    members_.setSelf(next);
+    writeNow(makeMessage("NICK", {next}));
+  }
+  if (code == 1) {
+    registered_ = true;
+    registeredAt_ = now();
+    const std::string_view welcome = message.param(1);
+    const std::string_view last = welcome.substr(std::min(welcome.rfind(' ') + 1, welcome.size()));
+    if (last.substr(0, last.find('!')) == members_.self() && last.find('@') != std::string::npos)
+      mask_ = last;
+    setState(State::Registered, nick());
+  } else if (code == 376 || code == 422) {
+    becomeReady();
+  }
+}
+
+void IrcConnection::becomeReady() {
+  if (ready_) return;
+  ready_ = true;
+  std::vector<std::string> rejoins;
+  for (const auto& [channel, key] : channels_) {
+    const Message join =
+        key.empty() ? makeMessage("JOIN", {channel}) : makeMessage("JOIN", {channel, key});
+    if (const std::optional<std::string> line = serialise(join)) rejoins.push_back(*line);
+  }
+  queue_.pushFront(rejoins);
+  queue_.hold(false);
+  pump();
+}
+
+bool IrcConnection::handleRefusal(const Message& message) {
+  const int code = numeric(message);
+  const QString about = plain(message.param(1));
+  const QString text = plain(message.param(2));
+  if (isJoinRefusal(code) && (code != 437 || members_.isChannel(message.param(1)))) {
+    // A refused channel is not rejoined on the next connection: the person asks again.
+    const std::string name(message.param(1));
+    std::erase_if(channels_,
+                  [&](const auto& entry) { return members_.sameName(entry.first, name); });
+    refusals_[members_.support().fold(name)] = {code, text};
+    emit joinRefused(about, code, text);
+    return true;
+  }
+  if (isSendRefusal(code)) {
+    emit sendRefused(about, code, text);
+    return true;
+  }
+  return false;
+}
+
+void IrcConnection::handleChat(const Message& message) {
+  if (!registered_) return;  // the server's notices while it looks the program up
+  const QString from = plain(sourceNick(message));
+  const QString target = plain(message.param(0));
+  std::string_view text = message.param(1);
+  Kind kind = message.command == "NOTICE" ? Kind::Notice : Kind::Message;
+  if (!text.empty() && text.front() == '\x01') {
+    const std::optional<std::string_view> action = ctcpAction(text);
+    if (!action || kind == Kind::Notice) return;  // other CTCP queries get no answer
+    text = *action;
+    kind = Kind::Action;
+  }
+  emit chatMessage(target, from, decoded(text), kind);
+}
+
+void IrcConnection::handleChannelEvent(const Message& message) {
+  const std::string& command = message.command;
+  const QString from = plain(sourceNick(message));
+  const QString channel = plain(message.param(0));
+  if (command == "JOIN") {
+    if (members_.isSelf(sourceNick(message))) {
+      mask_ = message.source;
+      refusals_.erase(members_.support().fold(message.param(0)));
+    }
+    emit joined(channel, from);
+    emit namesChanged(channel);
+  } else if (command == "PART") {
+    emit parted(channel, from, decoded(message.param(1)));
+    emit namesChanged(channel);
+  } else if (command == "KICK") {
+    emit kicked(channel, plain(message.param(1)), from, decoded(message.param(2)));
+    emit namesChanged(channel);
+  } else if (command == "TOPIC") {
+    emit topicChanged(channel, from, decoded(message.param(1)));
+  } else if (command == "332") {
+    emit topicChanged(plain(message.param(1)), {}, decoded(message.param(2)));
+  } else if (command == "366") {
+    emit namesChanged(plain(message.param(1)));
+  } else if (command == "MODE" && members_.isChannel(message.param(0))) {
+    emit namesChanged(channel);
+  } else if (command == "NICK") {
+    emit nickChanged(from, plain(message.param(0)));
+    for (const std::string& renamed : members_.channelsWith(message.param(0)))
+      emit namesChanged(plain(renamed));
+  }
+}
+
+void IrcConnection::fail(const QString& reason) {
+  fatal_ = reason;
+  drop(reason);
+}
+
+void IrcConnection::drop(const QString& reason) {
+  lastError_ = reason;
+  socket_->abort();  // reports nothing while still connecting
+  lost(lossReason());
+}
+
+void IrcConnection::lost(const QString& reason) {
+  if (state_ == State::Reconnecting || state_ == State::Disconnected) return;
+  quietTimer_.stop();
+  pumpTimer_.stop();
+  queue_.hold(true);
+  queue_.pushFront(unconfirmed_);
+  unconfirmed_.clear();
+  confirming_ = 0;
+  members_.clear();
+  const bool lasted = registered_ && now() - registeredAt_ >= kSettled;
+  registered_ = false;
+  ready_ = false;
+  if (closing_ || !fatal_.isEmpty()) {
+    setState(State::Disconnected, fatal_.isEmpty() ? reason : fatal_);
+    return;
+  }
+  if (lasted) backoff_.reset();
+  const Millis wait = backoff_.next();
+  reconnectTimer_.start(static_cast<int>(wait.count()));
+  setState(State::Reconnecting, QString::number(wait.count() / 1000));
+}
+
+}  // namespace kestar::irc

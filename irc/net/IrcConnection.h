@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSslSocket>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "irc/LineReader.h"
+#include "irc/Membership.h"
+#include "irc/Message.h"
+#include "irc/Pacing.h"
+
+namespace kestar::irc {
+
+struct IrcSettings {
+  QString host;
+  quint16 port = 6697;
+  bool tls = true;
+  QString caFile;  // an authority to trust besides the system's
+  QString nick;
+  QString user;  // the nick when empty
+  QString realName = QStringLiteral("Kestar");
+  QString password;     // the server's, sent as PASS
+  QString saslAccount;  // with saslPassword: log in with SASL PLAIN, or not at all
+  QString saslPassword;
+  Pace pace;
+  int quietMs = 60000;   // silence after which the program asks the server whether it is there
+  int answerMs = 30000;  // how long it then waits before it takes the connection for lost
+};
+
+// One connection to an IRC server, kept: registration (PASS, NICK, USER, CAP with SASL PLAIN when
+// asked), another nick when the wanted one is taken, PING and PONG, and on loss a new connection
+// after growing waits that rejoins the channels and then sends what was queued. Every line the
+// program sends goes through one paced queue (Pacing.h). TLS certificates are verified against
+// the system's authorities and the one given; a certificate that fails never connects.
+//
+// What arrives is reported by the signals below, decoded (UTF-8, else the 8-bit code page) and, for
+// chat text, without formatting codes. The channel membership is applied before a line's signals,
+// so members() answers for the moment the line was relayed.
+class IrcConnection final : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class State { Idle, Connecting, Registered, Reconnecting, Disconnected };
+  Q_ENUM(State)
+  enum class Kind { Message, Notice, Action };
+  Q_ENUM(Kind)
+
+  explicit IrcConnection(IrcSettings settings, QObject* parent = nullptr);
+  ~IrcConnection() override;
+
+  void open();
+  // Says QUIT with the reason and stays disconnected.
+  void close(const QString& reason = {});
+
+  // Joins now or, while disconnected, on the next connection; every new connection rejoins.
+  // JOINs of one channel are paced (JoinPacer): a knock beyond the pace sends nothing and
+  // gets the channel's last refusal again. A name no JOIN can carry is refused with code 0.
+  void join(const QString& channel, const QString& key = {});
+  void part(const QString& channel);
+  // PRIVMSG, in as many lines as the text needs.
+  void say(const QString& target, const QString& text);
+  // Any other command, through the same queue; false for one that cannot be written (Message.h).
+  bool send(const Message& message);
+
+  State state() const { return state_; }
+  QString nick() const { return QString::fromStdString(members_.self()); }
+  const Membership& members() const { return members_; }
+  std::size_t queued() const { return queue_.size(); }
+
+ signals:
+  // detail: the nick when registered, the seconds to wait when reconnecting, the reason when
+  // disconnected.
+  void stateChanged(kestar::irc::IrcConnection::State state, const QString& detail);
+  // target: a channel, or the program's nick for a private message.
+  void chatMessage(const QString& target, const QString& nick, const QString& text,
+                   kestar::irc::IrcConnection::Kind kind);
+  void joined(const QString& channel, const QString& nick);
+  void parted(const QString& channel, const QString& nick, const QString& reason);
+  void kicked(const QString& channel, const QString& nick, const QString& by,
+              const QString& reason);
+  void quit(const QString& nick, const QString& reason, const QStringList& channels);
+  void nickChanged(const QString& from, const QString& to);
+  // nick is empty for the topic the server shows on joining.
+  void topicChanged(const QString& channel, const QString& nick, const QString& topic);
+  // The people of the channel may have changed.
+  void namesChanged(const QString& channel);
+  // A JOIN the server refused: full (471), invite only (473), banned (474), bad key (475), no such
+  // channel (403), too many channels (405) and the like.
+  void joinRefused(const QString& channel, int code, const QString& text);
+  // A PRIVMSG the server refused: no such nick (401), cannot send to the channel (404) and the
+  // like; code 0 for a target that is no name at all.
+  void sendRefused(const QString& target, int code, const QString& text);
+  // The targets of said lines (one for each PRIVMSG or NOTICE line, in order) the server has
+  // read; the refusal of any of them came before.
+  void delivered(const QStringList& targets);
+
+ private:
+  void transportReady();
+  void readData();
+  void handle(const Message& message);
+  void handleCap(const Message& message);
+  void handleRegistration(const Message& message);
+  bool handleRefusal(const Message& message);
+  void handleChat(const Message& message);
+  void handleChannelEvent(const Message& message);
+  void becomeReady();
+  void lost(const QString& reason);
+  QString lossReason() const;
+  void fail(const QString& reason);
+  void drop(const QString& reason);
+  void quiet();
+  void pump();
+  void writeNow(const Message& message);
+  void setState(State state, const QString& detail);
+  Millis now() const { return Millis(clock_.elapsed()); }
+  std::string mask() const;
+
+  IrcSettings settings_;
+  QSslSocket* socket_;
+  QTimer quietTimer_;
+  QTimer pumpTimer_;
+  QTimer reconnectTimer_;
+  QElapsedTimer clock_;
+  State state_ = State::Idle;
+  LineReader reader_;
+  Membership members_;
+  SendQueue queue_;
+  Backoff backoff_;
+  JoinPacer joinPacer_;
+  std::map<std::string, std::pair<int, QString>> refusals_;  // a channel's last refusal
+  std::vector<std::string> unconfirmed_;  // said lines the server has not shown it read
+  std::size_t confirming_ = 0;            // how many of them the PING on its way covers
+  std::vector<std::pair<std::string, std::string>> channels_;  // remembered, with keys
+  std::string capsOffered_;
+  std::string mask_;
+  QString lastError_;    // the socket's
+  QString serverError_;  // the server's ERROR line
+  QString fatal_;
+  Millis registeredAt_{0};
+  int nickAttempt_ = 0;
+  bool registered_ = false;
+  bool ready_ = false;
+  bool pinged_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace kestar::irc
