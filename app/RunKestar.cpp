@@ -8,6 +8,15 @@
 namespace kestar::app {
 
 int runKestar(int argc, char** argv) {
+  const Options options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (options.help) {
+    std::cout << helpText();
+    return 0;
+  }
+  if (!options.error.empty()) {
+    std::cerr << "kestar: " << options.error << "\nSee kestar --help.\n";
+    return 2;
+  }
   std::string advice;
   if (!displayAvailable(advice)) {
     std::cerr << advice;
@@ -21,7 +30,7 @@ int runKestar(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Kestar"));
   QApplication::setApplicationName(QStringLiteral("Kestar"));
   shell::QtHost host;
-  const auto client = makeClientSide();
+  const auto client = makeClientSide(options);
   KestarProgram program(client->api(), host);
   client->show(program);
   program.start();

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <regex>
+#include <string>
+
+#include "app/KestarProgram.h"
+#include "client/Client.h"
+#include "client/irc/IrcService.h"
+#include "dice/Dice.h"
+#include "shell/QtHost.h"
+#include "shell/Startup.h"
+#include "tests/irc/Ngircd.h"
+
+namespace kestar::test {
+namespace {
+
+using irc::test::Ngircd;
+using irc::test::RawClient;
+
+// The whole program in real time beside the own client with the IRC service.
+struct IrcProgram {
+  IrcProgram(quint16 port, const char* nick, bool serveRolls)
+      : service(settings(port, nick, serveRolls)), client(windows, service) {
+    windows.onWorkQueued = [this] {
+      QTimer::singleShot(0, &guard, [this] { windows.runPending(); });
+    };
+    program.messageBox = [](const QString&, const QString&) {};
+    service.signOn();
+    program.start();
+  }
+  ~IrcProgram() { host.end(); }
+  static client::IrcServiceSettings settings(quint16 port, const char* nick, bool serveRolls) {
+    client::IrcServiceSettings settings;
+    settings.connection.host = QStringLiteral("127.0.0.1");
+    settings.connection.port = port;
+    settings.connection.tls = false;
+    settings.connection.nick = QString::fromLatin1(nick);
+    settings.serveRolls = serveRolls;
+    return settings;
+  }
+  bool enter(const std::string& room) {
+    client.goToRoom(room);
+    return QTest::qWaitFor([&] { return client.room(room) != 0; }, 5000);
+  }
+
+  client::Desktop windows;
+  client::IrcService service;
+  client::Client client;
+  shell::QtHost host;
+  app::KestarProgram program{windows, host};
+  QObject guard;
+};
+
+std::string text(const std::string& line) {
+  const std::size_t at = line.find(" :", 1);
+  return at == std::string::npos ? std::string() : line.substr(at + 2);
+}
+std::string speaker(const std::string& line) {
+  return line.substr(1, line.find('!') - 1);
+}
+
+// The roll road over a real server: a player asks, the serving Kestar answers, the counting
+// Kestar totals only the roll service's lines, and the player reads it all in order.
+TEST(IrcProgram, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot) {
+  Ngircd server("[Limits]\nMaxNickLength = 12\n");
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  bob.send("JOIN #Spar_Arena");  // first: the channel's operator
+  ASSERT_FALSE(bob.waitFor("366").empty());
+
+  IrcProgram roller(server.port(), "DiceHost", true);
+  ASSERT_TRUE(roller.enter("Spar Arena"));
+  IrcProgram counter(server.port(), "carol", false);
+  ASSERT_TRUE(counter.enter("Spar Arena"));
+  QTest::mouseClick(counter.program.window<shell::Startup>().Command1, Qt::LeftButton);
+  QTest::mouseClick(counter.program.window<dice::Dice>().Command1, Qt::LeftButton);
+  RawClient forger(server.port(), "OnlineHost");
+  ASSERT_TRUE(forger.registered());
+  forger.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(bob.waitFor(":OnlineHost!").empty());
+
+  // The roller without operator status, and a user named as the service: not totalled.
+  bob.send("PRIVMSG #Spar_Arena ://roll-dice1-sides20");
+  const std::string untrusted = bob.waitFor("PRIVMSG #Spar_Arena");
+  EXPECT_EQ(speaker(untrusted), "DiceHost");
+  forger.send("PRIVMSG #Spar_Arena :zed rolled 1 20-sided die:  20");
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return !counter.client.transcript("Spar Arena").empty() &&
+           counter.client.transcript("Spar Arena").back() ==
+               "~OnlineHost:\tzed rolled 1 20-sided die:  20";
+  }));
+  QTest::qWait(1500);  // time enough for a counter to answer either
+  EXPECT_EQ(speaker(bob.waitFor("PRIVMSG #Spar_Arena")), "OnlineHost");
+
+  // The roller as channel operator: the service of the room.
+  bob.send("MODE #Spar_Arena +o DiceHost");
+  ASSERT_FALSE(bob.waitFor("MODE #Spar_Arena +o DiceHost").empty());
+  bob.send("PRIVMSG #Spar_Arena ://roll-dice3-sides20");
+  const std::string answer = bob.waitFor("PRIVMSG #Spar_Arena");
+  std::smatch dice;
+  ASSERT_TRUE(std::regex_match(answer, dice,
+                               std::regex(":DiceHost!\\S+ PRIVMSG #Spar_Arena :bob rolled 3 "
+                                          "20-sided dice:  (\\d+) (\\d+) (\\d+)")))
+      << answer;
+  // Each die of 20 sides: up to 14 scores 0, 15 to 19 score 1, 20 scores 2.
+  int total = 0;
+  for (int die = 1; die <= 3; ++die) {
+    const int value = std::stoi(dice[die]);
+    ASSERT_TRUE(value >= 1 && value <= 20) << value;
+    total += value == 20 ? 2 : value >= 15 ? 1 : 0;
+  }
+  // No 69 on a 20-sided die: the next line is the total.
+  const std::string announced = bob.waitFor("PRIVMSG #Spar_Arena", 8000);
+  EXPECT_EQ(speaker(announced), "carol");
+  EXPECT_EQ(text(announced), " " + std::to_string(total) + "-Total of Roll by bob");
+  EXPECT_EQ(counter.program.window<dice::Dice>().Text3->text().toStdString(),
+            std::to_string(total));
+}
+
+}  // namespace
+}  // namespace kestar::test

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "client/Client.h"
+#include "client/irc/IrcService.h"
+#include "tests/irc/Ngircd.h"
+
+namespace kestar::client {
+namespace {
+
+using irc::test::Ngircd;
+using irc::test::RawClient;
+
+// The own client with the IRC service behind it, its pending work run by Qt's event loop.
+struct IrcRig {
+  IrcRig(quint16 port, const char* nick, bool serveRolls = false)
+      : service(settings(port, nick, serveRolls)), client(windows, service) {
+    windows.onWorkQueued = [this] {
+      QTimer::singleShot(0, &guard, [this] { windows.runPending(); });
+    };
+    service.signOn();
+  }
+  static IrcServiceSettings settings(quint16 port, const char* nick, bool serveRolls) {
+    IrcServiceSettings settings;
+    settings.connection.host = QStringLiteral("127.0.0.1");
+    settings.connection.port = port;
+    settings.connection.tls = false;
+    settings.connection.nick = QString::fromLatin1(nick);
+    settings.serveRolls = serveRolls;
+    return settings;
+  }
+
+  bool shows(const std::string& room, const std::string& line, int ms = 5000) {
+    return QTest::qWaitFor(
+        [&] {
+          const auto lines = client.transcript(room);
+          return std::find(lines.begin(), lines.end(), line) != lines.end();
+        },
+        ms);
+  }
+  bool entered(const std::string& room) {
+    return QTest::qWaitFor([&] { return client.room(room) != 0; }, 5000);
+  }
+  bool hasPerson(const std::string& room, const std::string& nick) {
+    return QTest::qWaitFor(
+        [&] {
+          const auto people = client.people(room);
+          return std::find(people.begin(), people.end(), nick) != people.end();
+        },
+        5000);
+  }
+  std::string lastBox() {
+    return client.messageBoxes().empty() ? std::string() : client.messageBoxes().back().text;
+  }
+
+  Desktop windows;
+  IrcService service;
+  Client client;
+  QObject guard;  // gone first: no pending round runs into the others
+};
+
+// The text after " :" of a raw line.
+std::string text(const std::string& line) {
+  const std::size_t at = line.find(" :", 1);
+  return at == std::string::npos ? std::string() : line.substr(at + 2);
+}
+
+TEST(IrcService, ChatRollsAndWhoseRollsCount) {
+  // Nicks as long as "OnlineHost", which a forger may take.
+  Ngircd server("[Limits]\nMaxNickLength = 12\n");
+  ASSERT_TRUE(server.start());
+  IrcRig roller(server.port(), "DiceHost", true);
+  roller.client.goToRoom("Spar Arena");
+  ASSERT_TRUE(roller.entered("Spar Arena"));  // first in the channel: its operator
+
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  bob.send("JOIN #Spar_Arena");
+  ASSERT_TRUE(roller.hasPerson("Spar Arena", "bob"));
+  EXPECT_TRUE(roller.shows("Spar Arena", "bob has entered the room."));
+
+  IrcRig counter(server.port(), "carol");
+  counter.client.goToRoom("Spar Arena");
+  ASSERT_TRUE(counter.entered("Spar Arena"));
+  EXPECT_TRUE(counter.shows("Spar Arena",
+                            "The roll service DiceHost is here and a channel operator: its rolls "
+                            "show as OnlineHost."));
+  EXPECT_EQ(counter.client.people("Spar Arena"),
+            (std::vector<std::string>{"bob", "carol", "DiceHost"}));
+
+  // A player's roll: answered by the serving Kestar under its nick, seen by all as OnlineHost.
+  bob.send(
+      "PRIVMSG #Spar_Arena :\x03"
+      "04//roll-dice3-sides20");
+  const std::string answer = bob.waitFor("PRIVMSG #Spar_Arena");
+  EXPECT_EQ(answer.substr(0, answer.find(' ')), ":DiceHost!~DiceHost@127.0.0.1");
+  EXPECT_TRUE(
+      std::regex_match(text(answer), std::regex("bob rolled 3 20-sided dice:  ([1-9]|1[0-9]|20) "
+                                                "([1-9]|1[0-9]|20) ([1-9]|1[0-9]|20)")))
+      << answer;
+  EXPECT_TRUE(counter.shows("Spar Arena", "bob:\t//roll-dice3-sides20"));
+  EXPECT_TRUE(counter.shows("Spar Arena", "OnlineHost:\t" + text(answer)));
+  EXPECT_TRUE(roller.shows("Spar Arena", "OnlineHost:\t" + text(answer)));
+  bob.send("PRIVMSG #Spar_Arena ://roll-dice0-sides20");
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena")),
+            "Sorry, bob: use //roll or //roll-diceN-sidesS (N 1-15, S 2-999).");
+
+  // A user who calls himself OnlineHost is shown so that no counter trusts him.
+  RawClient forger(server.port(), "OnlineHost");
+  ASSERT_TRUE(forger.registered());
+  forger.send("JOIN #Spar_Arena");
+  forger.send("PRIVMSG #Spar_Arena :bob rolled 1 6-sided die:  6");
+  EXPECT_TRUE(counter.shows("Spar Arena", "~OnlineHost:\tbob rolled 1 6-sided die:  6"));
+
+  // The roller's nick without operator status is not the roll service.
+  bob.send("JOIN #Back_Room");
+  ASSERT_FALSE(bob.waitFor("366").empty());
+  counter.client.goToRoom("Back Room");
+  roller.client.goToRoom("Back Room");
+  ASSERT_TRUE(roller.entered("Back Room"));
+  ASSERT_TRUE(counter.entered("Back Room"));
+  EXPECT_TRUE(counter.shows("Back Room",
+                            "The roll service DiceHost is here but not a channel operator: its "
+                            "lines are not trusted as rolls."));
+  EXPECT_NE(counter.client.serviceState().find("not a channel operator"), std::string::npos);
+  roller.client.typeLine("Back Room", "//roll");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    const auto lines = counter.client.transcript("Back Room");
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.rfind("DiceHost:\tDiceHost rolled 2 6-sided dice:  ", 0) == 0;
+    });
+  }));
+
+  // The user's line shows at once and leaves with the program's markup as IRC codes; a line in
+  // Latin-1 or UTF-8 reaches the client in the code page, without its formatting.
+  counter.client.typeLine("Spar Arena", "<b>Terms</b> <i>of</i> <u>spar</u>");
+  EXPECT_TRUE(counter.shows("Spar Arena", "carol:\t<b>Terms</b> <i>of</i> <u>spar</u>", 200));
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena :\x02")),
+            "\x02Terms\x02 \x1Dof\x1D \x1Fspar\x1F");
+  bob.send(
+      "PRIVMSG #Spar_Arena :caf\xC3\xA9 \x02"
+      "cr\xC3\xA8me \xE2\x82\xAC\xE2\x98\x83");
+  bob.send("PRIVMSG #Spar_Arena :cr\xE8me");
+  EXPECT_TRUE(counter.shows("Spar Arena", "bob:\tcaf\xE9 cr\xE8me \x80?"));
+  EXPECT_TRUE(counter.shows("Spar Arena", "bob:\tcr\xE8me"));
+  bob.send("PART #Spar_Arena :later");
+  EXPECT_TRUE(counter.shows("Spar Arena", "bob has left the room (later)."));
+}
+
+TEST(IrcService, FullRoomsAndInstantMessages) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient holder(server.port(), "holder");
+  ASSERT_TRUE(holder.registered());
+  holder.send("JOIN #Small_Room");
+  holder.send("MODE #Small_Room +l 1");
+  ASSERT_FALSE(holder.waitFor("MODE #Small_Room +l").empty());
+
+  IrcRig rig(server.port(), "ann");
+  rig.client.goToRoom("Small Room");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.client.messageBoxes().empty(); }, 5000));
+  EXPECT_EQ(rig.lastBox(), "The room \"Small Room\" is full. Try again in a little while.");
+  EXPECT_EQ(rig.client.room("Small Room"), 0u);
+  holder.send("PART #Small_Room");
+  rig.client.goToRoom("Small Room");
+  ASSERT_TRUE(rig.entered("Small Room"));
+
+  rig.client.typeInstantMessage("nobody", "are you there?");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rig.client.messageBoxes().size() == 2; }, 8000));
+  EXPECT_EQ(rig.lastBox(), "nobody is not signed on right now, so the message cannot be sent.");
+  rig.client.typeInstantMessage("holder", "a place is free");
+  EXPECT_EQ(text(holder.waitFor("PRIVMSG holder", 8000)), "a place is free");
+  const Hwnd im = rig.client.imWindows().back().window;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.windows.exists(im); }, 8000));
+  EXPECT_EQ(rig.client.messageBoxes().size(), 2u);
+
+  holder.send(
+      "PRIVMSG ann :thanks \x03"
+      "3friend");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return rig.client.receivedMessages() ==
+           std::vector<InstantMessage>{InstantMessage{"holder", "thanks friend"}};
+  }));
+}
+
+}  // namespace
+}  // namespace kestar::client
