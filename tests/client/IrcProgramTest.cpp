@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "dice/Dice.h"
+#include "room/Room.h"
 #include "shell/QtHost.h"
 #include "shell/Startup.h"
 #include "tests/irc/Ngircd.h"
@@ -120,6 +123,48 @@ TEST(IrcProgram, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot) {
   EXPECT_EQ(text(announced), " " + std::to_string(total) + "-Total of Roll by bob");
   EXPECT_EQ(counter.program.window<dice::Dice>().Text3->text().toStdString(),
             std::to_string(total));
+}
+
+// The room buster at a channel full by its limit: each refusal is the client's message box, and
+// the knocking goes on until a place is free.
+TEST(IrcProgram, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient holder(server.port(), "holder");
+  RawClient filler(server.port(), "filler");
+  ASSERT_TRUE(holder.registered());
+  ASSERT_TRUE(filler.registered());
+  holder.send("JOIN #Lobby");
+  holder.send("MODE #Lobby +l 2");
+  filler.send("JOIN #Lobby");
+  ASSERT_FALSE(holder.waitFor(":filler!").empty());
+
+  IrcProgram kestar(server.port(), "ann", false);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return kestar.service.connection().state() == irc::IrcConnection::State::Registered; },
+      5000));
+  QTest::mouseClick(kestar.program.window<shell::Startup>().Command5, Qt::LeftButton);
+  room::Room& buster = kestar.program.window<room::Room>();
+  buster.Combo1->setCurrentIndex(2);  // a private room: its name only
+  buster.Check1->setChecked(false);
+  buster.Text1->setText(QStringLiteral("Lobby"));
+  // A place frees once the first refusal has shown.
+  QTimer person;
+  QObject::connect(&person, &QTimer::timeout, [&] {
+    if (kestar.client.messageBoxes().empty()) return;
+    filler.send("PART #Lobby");
+    person.stop();
+  });
+  person.start(20);
+  QTest::mouseClick(buster.Command1, Qt::LeftButton);  // returns when the run has ended
+
+  EXPECT_EQ(kestar.client.roomNames(), std::vector<std::string>{"Lobby"});
+  ASSERT_FALSE(kestar.client.messageBoxes().empty());
+  EXPECT_EQ(kestar.client.messageBoxes().front().text,
+            "The room \"Lobby\" is full. Try again in a little while.");
+  EXPECT_EQ(kestar.client.messageBox(), 0u);
+  EXPECT_GE(buster.Text3->text().toInt(), 1);
+  EXPECT_EQ(kestar.client.keywords().front(), "aol://2719:2-2-Lobby");
 }
 
 }  // namespace
