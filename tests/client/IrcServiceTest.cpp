@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Options.h"
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "tests/irc/Ngircd.h"
@@ -69,6 +70,56 @@ struct IrcRig {
 std::string text(const std::string& line) {
   const std::size_t at = line.find(" :", 1);
   return at == std::string::npos ? std::string() : line.substr(at + 2);
+}
+
+TEST(IrcService, AddressesAndTheCommandLine) {
+  const struct {
+    const char* url;
+    const char* host;
+    unsigned short port;
+    bool tls;
+    const char* room;  // nullptr: not an address
+  } cases[] = {
+      {"ircs://irc.example.net/Spar%20Arena", "irc.example.net", 6697, true, "Spar Arena"},
+      {"irc://127.0.0.1:16667/Lobby", "127.0.0.1", 16667, false, "Lobby"},
+      {"irc://h/Lobby", "h", 6667, false, "Lobby"},
+      {"ircs://h:7000/#Spar_Arena", "h", 7000, true, "Spar Arena"},
+      {"ircs://h/%23a%255Fb", "h", 6697, true, "a_b"},
+      {"https://h/Lobby", "", 0, false, nullptr},
+      {"ircs://h", "", 0, false, nullptr},
+      {"ircs://h/", "", 0, false, nullptr},
+      {"ircs://h:99999/Lobby", "", 0, false, nullptr},
+      {"ircs://:6697/Lobby", "", 0, false, nullptr},
+  };
+  for (const auto& c : cases) {
+    const auto address = parseIrcAddress(c.url);
+    ASSERT_EQ(address.has_value(), c.room != nullptr) << c.url;
+    if (!address) continue;
+    EXPECT_EQ(address->host, c.host) << c.url;
+    EXPECT_EQ(address->port, c.port) << c.url;
+    EXPECT_EQ(address->tls, c.tls) << c.url;
+    EXPECT_EQ(address->room, c.room) << c.url;
+  }
+
+  const app::Options irc = app::parseOptions({"--irc", "ircs://h/Lobby", "--nick", "Bob",
+                                              "--serve-rolls", "--roller=Zed", "--ca", "ca.pem"});
+  EXPECT_EQ(irc.error, "");
+  EXPECT_EQ(irc.irc, "ircs://h/Lobby");
+  EXPECT_EQ(irc.nick, "Bob");
+  EXPECT_TRUE(irc.serveRolls);
+  EXPECT_EQ(irc.roller, "Zed");
+  EXPECT_EQ(irc.ca, "ca.pem");
+  EXPECT_TRUE(app::parseOptions({"--help"}).help);
+  EXPECT_EQ(app::parseOptions({}).error, "");
+  EXPECT_EQ(app::parseOptions({"--irc", "ircs://h/Lobby"}).error, "--irc needs --nick NAME");
+  EXPECT_EQ(app::parseOptions({"--nick", "Bob"}).error,
+            "--nick, --serve-rolls, --roller and --ca go with --irc");
+  EXPECT_EQ(app::parseOptions({"--irc"}).error, "--irc needs a value");
+  EXPECT_EQ(app::parseOptions({"--loud"}).error, "unknown option --loud");
+  const std::string help = app::helpText();
+  for (const char* option : {"--irc", "ircs://HOST[:PORT]/ROOM", "irc://HOST[:PORT]/ROOM", "--nick",
+                             "--serve-rolls", "--roller", "DiceHost", "--ca", "--help"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
 TEST(IrcService, ChatRollsAndWhoseRollsCount) {
