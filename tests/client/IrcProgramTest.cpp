@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -165,6 +166,33 @@ TEST(IrcProgram, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
   EXPECT_EQ(kestar.client.messageBox(), 0u);
   EXPECT_GE(buster.Text3->text().toInt(), 1);
   EXPECT_EQ(kestar.client.keywords().front(), "aol://2719:2-2-Lobby");
+}
+
+// A scroll of 20 lines, one a second, reaches the channel whole and in order, through the
+// connection's paced queue, without the server throttling or dropping Kestar.
+TEST(IrcProgram, AScrollOfTwentyLinesReachesTheChannelWholeAndInOrder) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  bob.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(bob.waitFor("366").empty());
+  IrcProgram kestar(server.port(), "carol", false);
+  ASSERT_TRUE(kestar.enter("Spar Arena"));
+  QTest::mouseClick(kestar.program.window<shell::Startup>().Command1, Qt::LeftButton);
+  dice::Dice& counter = kestar.program.window<dice::Dice>();
+  QString scroll;
+  for (int line = 1; line <= 20; ++line)
+    scroll += QStringLiteral("Move %1: a swift strike, then a feint to the left\n").arg(line);
+  counter.Text4->setPlainText(scroll);
+  QTest::mouseClick(counter.Command4, Qt::LeftButton);  // returns when the scroll has ended
+
+  for (int line = 1; line <= 20; ++line) {
+    EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 5000)),
+              " Move " + std::to_string(line) + ": a swift strike, then a feint to the left");
+  }
+  EXPECT_EQ(kestar.service.connection().state(), irc::IrcConnection::State::Registered);
+  EXPECT_EQ(kestar.service.connection().queued(), 0u);
 }
 
 }  // namespace
