@@ -67,6 +67,7 @@ struct Player {
     QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
       for (std::string& line : reader.feed(socket.readAll().toStdString())) {
         if (line.rfind("PING ", 0) == 0) send("PONG " + line.substr(5));
+        if (std::getenv("KESTAR_BENCH_TRACE")) std::fprintf(stderr, "%lld %s\n", (long long)clock.nsecsElapsed() / 1000000, line.c_str());
         if (line.find(waitingFor) != std::string::npos && !waitingFor.empty()) {
           arrived = clock.nsecsElapsed();
           waitingFor.clear();

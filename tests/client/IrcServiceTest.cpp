@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -10,6 +15,7 @@
 #include "app/Options.h"
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
+#include "client/window/IrcControls.h"
 #include "tests/irc/Ngircd.h"
 
 namespace kestar::client {
@@ -20,12 +26,12 @@ using irc::test::RawClient;
 
 // The own client with the IRC service behind it, its pending work run by Qt's event loop.
 struct IrcRig {
-  IrcRig(quint16 port, const char* nick, bool serveRolls = false)
+  IrcRig(quint16 port, const char* nick, bool serveRolls = false, bool signOn = true)
       : service(settings(port, nick, serveRolls)), client(windows, service) {
     windows.onWorkQueued = [this] {
       QTimer::singleShot(0, &guard, [this] { windows.runPending(); });
     };
-    service.signOn();
+    if (signOn) service.signOn();
   }
   static IrcServiceSettings settings(quint16 port, const char* nick, bool serveRolls) {
     IrcServiceSettings settings;
@@ -238,6 +244,48 @@ TEST(IrcService, FullRoomsAndInstantMessages) {
     return rig.client.receivedMessages() ==
            std::vector<InstantMessage>{InstantMessage{"holder", "thanks friend"}};
   }));
+}
+
+TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  IrcRig rig(0, "nobody", false, false);
+  ClientWindow window(rig.client, rig.windows);
+  auto* controls = new IrcControls(rig.service, rig.client, QStringLiteral("ircs://elsewhere/X"));
+  window.setServiceControls(controls);
+  EXPECT_EQ(controls->address->text(), "ircs://elsewhere/X");
+  EXPECT_EQ(controls->nick->text(), "nobody");
+  EXPECT_EQ(controls->state->text(), "Not connected");
+
+  controls->address->setText(QStringLiteral("no address"));
+  QTest::mouseClick(controls->connectButton, Qt::LeftButton);
+  EXPECT_EQ(controls->state->text(), "Give the server as ircs://HOST[:PORT]/ROOM and a nick.");
+  const QString address = QStringLiteral("irc://127.0.0.1:%1/Spar%20Arena").arg(server.port());
+  controls->address->setText(address);
+  controls->nick->setText(QStringLiteral("ann"));
+  QTest::mouseClick(controls->connectButton, Qt::LeftButton);
+  ASSERT_TRUE(rig.entered("Spar Arena"));
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return controls->state->text() ==
+           QStringLiteral("Signed on to 127.0.0.1:%1 as ann").arg(server.port());
+  }));
+  EXPECT_EQ(QSettings().value("irc/address").toString(), address);
+  EXPECT_EQ(QSettings().value("irc/nick").toString(), "ann");
+
+  QTest::mouseClick(controls->serveRolls, Qt::LeftButton);
+  EXPECT_TRUE(rig.service.servesRolls());
+  EXPECT_TRUE(QSettings().value("irc/serveRolls").toBool());
+  rig.client.typeLine("Spar Arena", "//roll-dice1-sides6");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    const auto lines = rig.client.transcript("Spar Arena");
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.rfind("ann:\tann rolled 1 6-sided die:  ", 0) == 0;
+    });
+  }));
+
+  QTest::mouseClick(controls->disconnectButton, Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return controls->state->text().startsWith(QStringLiteral("Disconnected")); }));
 }
 
 }  // namespace
