@@ -26,40 +26,14 @@
 #include "irc/LineReader.h"
 #include "shell/QtHost.h"
 #include "shell/Startup.h"
+#include "tests/client/IrcRigs.h"
 #include "tests/irc/Ngircd.h"
 
 namespace {
 
 using namespace kestar;
 
-client::IrcServiceSettings settings(quint16 port, const char* nick, bool serveRolls) {
-  client::IrcServiceSettings settings;
-  settings.connection.host = QStringLiteral("127.0.0.1");
-  settings.connection.port = port;
-  settings.connection.tls = false;
-  settings.connection.nick = QString::fromLatin1(nick);
-  settings.serveRolls = serveRolls;
-  return settings;
-}
-
-// A Kestar: the whole program beside the own client on the IRC service.
-struct Kestar {
-  Kestar(quint16 port, const char* nick, bool serveRolls)
-      : service(settings(port, nick, serveRolls)), client(windows, service) {
-    windows.onWorkQueued = [this] {
-      QTimer::singleShot(0, &guard, [this] { windows.runPending(); });
-    };
-    service.signOn();
-    program.start();
-  }
-  ~Kestar() { host.end(); }
-  client::Desktop windows;
-  client::IrcService service;
-  client::Client client;
-  shell::QtHost host;
-  app::KestarProgram program{windows, host};
-  QObject guard;
-};
+using Kestar = test::IrcProgram;
 
 // The player: every line's arrival is timed as it is read.
 struct Player {
@@ -67,7 +41,9 @@ struct Player {
     QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
       for (std::string& line : reader.feed(socket.readAll().toStdString())) {
         if (line.rfind("PING ", 0) == 0) send("PONG " + line.substr(5));
-        if (std::getenv("KESTAR_BENCH_TRACE")) std::fprintf(stderr, "%lld %s\n", (long long)clock.nsecsElapsed() / 1000000, line.c_str());
+        if (std::getenv("KESTAR_BENCH_TRACE"))
+          std::fprintf(stderr, "%lld %s\n", (long long)clock.nsecsElapsed() / 1000000,
+                       line.c_str());
         if (line.find(waitingFor) != std::string::npos && !waitingFor.empty()) {
           arrived = clock.nsecsElapsed();
           waitingFor.clear();

@@ -17,6 +17,7 @@
 #include "room/Room.h"
 #include "shell/QtHost.h"
 #include "shell/Startup.h"
+#include "tests/client/IrcRigs.h"
 #include "tests/irc/Ngircd.h"
 
 namespace kestar::test {
@@ -24,40 +25,6 @@ namespace {
 
 using irc::test::Ngircd;
 using irc::test::RawClient;
-
-// The whole program in real time beside the own client with the IRC service.
-struct IrcProgram {
-  IrcProgram(quint16 port, const char* nick, bool serveRolls)
-      : service(settings(port, nick, serveRolls)), client(windows, service) {
-    windows.onWorkQueued = [this] {
-      QTimer::singleShot(0, &guard, [this] { windows.runPending(); });
-    };
-    program.messageBox = [](const QString&, const QString&) {};
-    service.signOn();
-    program.start();
-  }
-  ~IrcProgram() { host.end(); }
-  static client::IrcServiceSettings settings(quint16 port, const char* nick, bool serveRolls) {
-    client::IrcServiceSettings settings;
-    settings.connection.host = QStringLiteral("127.0.0.1");
-    settings.connection.port = port;
-    settings.connection.tls = false;
-    settings.connection.nick = QString::fromLatin1(nick);
-    settings.serveRolls = serveRolls;
-    return settings;
-  }
-  bool enter(const std::string& room) {
-    client.goToRoom(room);
-    return QTest::qWaitFor([&] { return client.room(room) != 0; }, 5000);
-  }
-
-  client::Desktop windows;
-  client::IrcService service;
-  client::Client client;
-  shell::QtHost host;
-  app::KestarProgram program{windows, host};
-  QObject guard;
-};
 
 std::string text(const std::string& line) {
   const std::size_t at = line.find(" :", 1);

@@ -16,6 +16,7 @@
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "client/window/IrcControls.h"
+#include "tests/client/IrcRigs.h"
 #include "tests/irc/Ngircd.h"
 
 namespace kestar::client {
@@ -24,24 +25,9 @@ namespace {
 using irc::test::Ngircd;
 using irc::test::RawClient;
 
-// The own client with the IRC service behind it, its pending work run by Qt's event loop.
-struct IrcRig {
-  IrcRig(quint16 port, const char* nick, bool serveRolls = false, bool signOn = true)
-      : service(settings(port, nick, serveRolls)), client(windows, service) {
-    windows.onWorkQueued = [this] {
-      QTimer::singleShot(0, &guard, [this] { windows.runPending(); });
-    };
-    if (signOn) service.signOn();
-  }
-  static IrcServiceSettings settings(quint16 port, const char* nick, bool serveRolls) {
-    IrcServiceSettings settings;
-    settings.connection.host = QStringLiteral("127.0.0.1");
-    settings.connection.port = port;
-    settings.connection.tls = false;
-    settings.connection.nick = QString::fromLatin1(nick);
-    settings.serveRolls = serveRolls;
-    return settings;
-  }
+// The client with what the tests look for in it.
+struct IrcRig : test::IrcClient {
+  using IrcClient::IrcClient;
 
   bool shows(const std::string& room, const std::string& line, int ms = 5000) {
     return QTest::qWaitFor(
@@ -50,9 +36,6 @@ struct IrcRig {
           return std::find(lines.begin(), lines.end(), line) != lines.end();
         },
         ms);
-  }
-  bool entered(const std::string& room) {
-    return QTest::qWaitFor([&] { return client.room(room) != 0; }, 5000);
   }
   bool hasPerson(const std::string& room, const std::string& nick) {
     return QTest::qWaitFor(
@@ -65,11 +48,6 @@ struct IrcRig {
   std::string lastBox() {
     return client.messageBoxes().empty() ? std::string() : client.messageBoxes().back().text;
   }
-
-  Desktop windows;
-  IrcService service;
-  Client client;
-  QObject guard;  // gone first: no pending round runs into the others
 };
 
 // The text after " :" of a raw line.
