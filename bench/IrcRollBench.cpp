@@ -3,8 +3,8 @@
 //    says "//roll-dice3-sides20", the serving Kestar answers, a counting Kestar with the dice
 //    counter started announces the total; the median and worst of 50, each after the send
 //    queues have refilled (the pacing idle);
-//  - the processor time of the whole process (both Kestars connected, the counter scanning)
-//    while nothing happens.
+//  - the processor time of the whole process (both Kestars connected, with the counter scanning
+//    and then stopped) while nothing happens.
 // Run by hand: build/bench/kestar_irc_bench (needs ngircd and a Qt platform, e.g.
 // QT_QPA_PLATFORM=offscreen).
 
@@ -113,7 +113,12 @@ int main(int argc, char** argv) {
     const qint64 ns =
         player.roundTrip("PRIVMSG #Spar_Arena ://roll-dice3-sides20", "-Total of Roll by bob");
     if (ns < 0) {
-      std::fprintf(stderr, "roll %d: no total within 5 s\n", roll + 1);
+      std::fprintf(stderr, "roll %d: no total within 5 s; the counter's room ends:\n", roll + 1);
+      const auto lines = counter.client.transcript("Spar Arena");
+      for (std::size_t i = lines.size() > 8 ? lines.size() - 8 : 0; i < lines.size(); ++i)
+        std::fprintf(stderr, "  %s\n", lines[i].c_str());
+      std::fprintf(stderr, "  (sent by the user: %zu, state: %s)\n",
+                   counter.client.sentByUser().size(), counter.service.state().c_str());
       return 1;
     }
     ms.push_back(ns / 1e6);
@@ -124,15 +129,18 @@ int main(int argc, char** argv) {
       "slowest %.1f ms\n",
       (ms[24] + ms[25]) / 2, ms.front(), ms.back());
 
-  const double cpuBefore = bench::cpuSeconds();
-  QElapsedTimer wall;
-  wall.start();
-  QTest::qWait(20000);
-  const double cpu = bench::cpuSeconds() - cpuBefore;
-  const double seconds = wall.elapsed() / 1000.0;
-  std::printf(
-      "idle, both Kestars connected, the counter scanning: %.3f s CPU in %.1f s = %.2f %% "
-      "of one core\n",
-      cpu, seconds, 100 * cpu / seconds);
+  const auto idle = [](const char* what) {
+    const double cpuBefore = bench::cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(20000);
+    const double cpu = bench::cpuSeconds() - cpuBefore;
+    const double seconds = wall.elapsed() / 1000.0;
+    std::printf("idle, %s: %.3f s CPU in %.1f s = %.2f %% of one core\n", what, cpu, seconds,
+                100 * cpu / seconds);
+  };
+  idle("both Kestars connected, the counter scanning");
+  QTest::mouseClick(counter.program.window<dice::Dice>().Command2, Qt::LeftButton);
+  idle("both Kestars connected, no scanner running");
   return 0;
 }
