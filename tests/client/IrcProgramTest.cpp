@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include "room/Room.h"
 #include "shell/QtHost.h"
 #include "shell/Startup.h"
+#include "spar/Init.h"
 #include "tests/client/IrcRigs.h"
 #include "tests/irc/Ngircd.h"
 
@@ -160,6 +162,46 @@ TEST(IrcProgram, AScrollOfTwentyLinesReachesTheChannelWholeAndInOrder) {
   }
   EXPECT_EQ(kestar.service.connection().state(), irc::IrcConnection::State::Registered);
   EXPECT_EQ(kestar.service.connection().queued(), 0u);
+}
+
+// Init collects the first roll of each player from the channel, as the roll service answers it.
+TEST(IrcProgram, InitCollectsEachPlayersFirstRoll) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  IrcProgram roller(server.port(), "DiceHost", true);
+  ASSERT_TRUE(roller.enter("Spar Arena"));  // first: the channel's operator
+  IrcProgram counter(server.port(), "carol", false);
+  ASSERT_TRUE(counter.enter("Spar Arena"));
+  RawClient bob(server.port(), "bob");
+  RawClient eve(server.port(), "eve");
+  ASSERT_TRUE(bob.registered());
+  ASSERT_TRUE(eve.registered());
+  bob.send("JOIN #Spar_Arena");
+  eve.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(bob.waitFor(":eve!").empty());
+  QTest::mouseClick(counter.program.window<shell::Startup>().Command1, Qt::LeftButton);
+  QTest::mouseClick(counter.program.window<dice::Dice>().Command5, Qt::LeftButton);
+  spar::Init& init = counter.program.window<spar::Init>();
+  QTest::mouseClick(init.Command1, Qt::LeftButton);  // Start Init
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena")), "~*Roll 1d100 Init*~");
+
+  std::vector<std::string> firsts;
+  for (RawClient* player : {&bob, &eve, &bob}) {
+    player->send("PRIVMSG #Spar_Arena ://roll-dice1-sides100");
+    const std::string answer = text(bob.waitFor(":DiceHost!"));
+    ASSERT_NE(answer.find(" rolled 1 100-sided die:  "), std::string::npos) << answer;
+    if (firsts.size() < 2) firsts.push_back(answer.substr(answer.rfind(' ') + 1));
+  }
+  std::vector<std::string> names;
+  std::vector<std::string> values;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return init.List1->count() == 2; }, 5000));
+  QTest::qWait(500);  // the second roll by bob has been seen too
+  for (int row = 0; row < init.List1->count(); ++row) {
+    names.push_back(init.List1->item(row)->text().toStdString());
+    values.push_back(init.List2->item(row)->text().toStdString());
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"bob", "eve"}));
+  EXPECT_EQ(values, firsts);
 }
 
 }  // namespace
