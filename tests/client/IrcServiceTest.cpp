@@ -266,5 +266,34 @@ TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {
       [&] { return controls->state->text().startsWith(QStringLiteral("Disconnected")); }));
 }
 
+TEST(IrcService, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhile) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  IrcRig rig(server.port(), "ann");
+  ASSERT_TRUE(rig.enter("Spar Arena"));
+  server.stop();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return rig.client.serviceState().rfind("Connection lost; connecting again in ", 0) == 0;
+      },
+      5000))
+      << rig.client.serviceState();
+  rig.client.typeLine("Spar Arena", "said while the server was gone");
+  rig.client.typeLine("Spar Arena", "and one more");
+  ASSERT_TRUE(rig.shows("Spar Arena", "ann:\tand one more"));
+  ASSERT_TRUE(server.restart());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  bob.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(bob.waitFor("366").empty());
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "said while the server was gone");
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "and one more");
+  EXPECT_TRUE(rig.hasPerson("Spar Arena", "bob"));
+  // The room has no roll service here, and the state says so.
+  EXPECT_EQ(rig.client.serviceState(),
+            "Signed on to 127.0.0.1:" + std::to_string(server.port()) +
+                " as ann; The roll service DiceHost is not in the room: no rolls are counted.");
+}
+
 }  // namespace
 }  // namespace kestar::client
