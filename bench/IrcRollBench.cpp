@@ -66,7 +66,11 @@ struct Player {
     arrived = -1;
     clock.start();
     send(line);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    // One limit for this wait only: a limit left running from an earlier one would end it early.
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(5000);
     loop.exec();
     return arrived;
   }
