@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Options.h"
 #include "chatlink/WindowApi.h"
 
 namespace kestar::shell {
@@ -21,7 +22,8 @@ class ClientSide {
   virtual void show(shell::Program& program) = 0;
 };
 
-std::unique_ptr<ClientSide> makeClientSide();
+// The own client's chat service is the practice one unless the options name an IRC room.
+std::unique_ptr<ClientSide> makeClientSide(const Options& options);
 
 // Whether windows can be shown here; when not, advice says what to do instead.
 bool displayAvailable(std::string& advice);

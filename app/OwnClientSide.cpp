@@ -6,8 +6,10 @@
 
 #include "app/ClientSide.h"
 #include "client/Client.h"
+#include "client/irc/IrcService.h"
 #include "client/practice/PracticeService.h"
 #include "client/window/ClientWindow.h"
+#include "client/window/IrcControls.h"
 #include "client/window/PracticeControls.h"
 #include "shell/Program.h"
 
@@ -16,7 +18,24 @@ namespace {
 
 class OwnClientSide final : public ClientSide {
  public:
-  OwnClientSide() {
+  explicit OwnClientSide(const Options& options) {
+    if (options.irc) {
+      const auto address = client::parseIrcAddress(*options.irc);
+      client::IrcServiceSettings settings;
+      settings.connection.host = QString::fromStdString(address->host);
+      settings.connection.port = address->port;
+      settings.connection.tls = address->tls;
+      settings.connection.nick = QString::fromStdString(options.nick);
+      settings.connection.caFile = QString::fromStdString(options.ca);
+      if (!options.roller.empty()) settings.roller = options.roller;
+      settings.serveRolls = options.serveRolls;
+      irc_ = std::make_unique<client::IrcService>(settings);
+      client_ = std::make_unique<client::Client>(windows_, *irc_);
+      ircAddress_ = QString::fromStdString(*options.irc);
+    } else {
+      practice_ = std::make_unique<client::PracticeService>();
+      client_ = std::make_unique<client::Client>(windows_, *practice_);
+    }
     // The client handles its posted messages and its service's answers on a later round of
     // the event loop, as a program of its own would.
     windows_.onWorkQueued = [this] {
@@ -24,7 +43,13 @@ class OwnClientSide final : public ClientSide {
         if (alive_) windows_.runPending();
       });
     };
-    client_.openRoom("Spar Arena");
+    if (irc_) {
+      irc_->signOn();
+      client_->goToRoom(
+          client::toClient(QString::fromStdString(client::parseIrcAddress(*options.irc)->room)));
+    } else {
+      client_->openRoom("Spar Arena");
+    }
   }
   ~OwnClientSide() override {
     alive_ = false;
@@ -34,8 +59,12 @@ class OwnClientSide final : public ClientSide {
   chatlink::WindowApi& api() override { return windows_; }
 
   void show(shell::Program& program) override {
-    window_ = std::make_unique<client::ClientWindow>(client_, windows_);
-    window_->setServiceControls(new client::PracticeControls(service_, *window_));
+    window_ = std::make_unique<client::ClientWindow>(*client_, windows_);
+    if (irc_) {
+      window_->setServiceControls(new client::IrcControls(*irc_, *client_, ircAddress_));
+    } else {
+      window_->setServiceControls(new client::PracticeControls(*practice_, *window_));
+    }
     // Closing the client ends the whole demonstration.
     window_->onClosed = [&program] { program.end(); };
     window_->move(40, 60);
@@ -56,8 +85,10 @@ class OwnClientSide final : public ClientSide {
  private:
   bool alive_ = true;
   client::Desktop windows_;
-  client::PracticeService service_;
-  client::Client client_{windows_, service_};
+  std::unique_ptr<client::PracticeService> practice_;
+  std::unique_ptr<client::IrcService> irc_;
+  QString ircAddress_;
+  std::unique_ptr<client::Client> client_;
   std::unique_ptr<client::ClientWindow> window_;
 };
 
@@ -68,8 +99,8 @@ bool hasEnvironment(const char* name) {
 
 }  // namespace
 
-std::unique_ptr<ClientSide> makeClientSide() {
-  return std::make_unique<OwnClientSide>();
+std::unique_ptr<ClientSide> makeClientSide(const Options& options) {
+  return std::make_unique<OwnClientSide>(options);
 }
 
 bool displayAvailable(std::string& advice) {

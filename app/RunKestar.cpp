@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <iostream>
-#include <span>
 #include <string_view>
 
 #include "Version.h"
@@ -10,26 +9,21 @@
 #include "shell/QtHost.h"
 
 namespace kestar::app {
-namespace {
-
-constexpr std::string_view kUsage =
-    "Usage: kestar [--version] [--help] [Qt options]\n"
-    "Starts Kestar's launcher and, away from Windows, its own chat client beside it.\n"
-    "It needs a display. Qt's own options, such as -platform, are passed on to Qt.\n";
-
-}  // namespace
 
 int runKestar(int argc, char** argv) {
   // Answered before anything needs a display, so that they work on any terminal.
-  for (const std::string_view argument : std::span(argv + 1, argv + argc)) {
-    if (argument == "--version") {
-      std::cout << "kestar " << kVersion << '\n';
-      return 0;
-    }
-    if (argument == "--help" || argument == "-h") {
-      std::cout << kUsage;
-      return 0;
-    }
+  const Options options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (options.version) {
+    std::cout << "kestar " << kVersion << '\n';
+    return 0;
+  }
+  if (options.help) {
+    std::cout << helpText();
+    return 0;
+  }
+  if (!options.error.empty()) {
+    std::cerr << "kestar: " << options.error << "\nSee kestar --help.\n";
+    return 2;
   }
   std::string advice;
   if (!displayAvailable(advice)) {
@@ -47,7 +41,7 @@ int runKestar(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Kestar"));
   QApplication::setApplicationName(QStringLiteral("Kestar"));
   shell::QtHost host;
-  const auto client = makeClientSide();
+  const auto client = makeClientSide(options);
   KestarProgram program(client->api(), host);
   client->show(program);
   program.start();

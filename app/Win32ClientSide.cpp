@@ -17,8 +17,13 @@ class Win32ClientSide final : public ClientSide {
 
 }  // namespace
 
-std::unique_ptr<ClientSide> makeClientSide() { return std::make_unique<Win32ClientSide>(); }
+// The real client has its own chat service: the options for the own client's do not apply.
+std::unique_ptr<ClientSide> makeClientSide(const Options&) {
+  return std::make_unique<Win32ClientSide>();
+}
 
-bool displayAvailable(std::string&) { return true; }
+bool displayAvailable(std::string&) {
+  return true;
+}
 
 }  // namespace kestar::app

@@ -1,0 +1,84 @@
+#include "app/Options.h"
+
+#include "client/irc/IrcService.h"
+
+namespace kestar::app {
+
+Options parseOptions(const std::vector<std::string>& arguments) {
+  Options options;
+  for (std::size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
+    const std::string& argument = arguments[i];
+    // An option's value follows it, or is joined to it with "=".
+    std::string value;
+    std::string name = argument;
+    const std::size_t equals = argument.find('=');
+    const bool joined = argument.rfind("--", 0) == 0 && equals != std::string::npos;
+    if (joined) {
+      name = argument.substr(0, equals);
+      value = argument.substr(equals + 1);
+    }
+    const auto takeValue = [&]() -> bool {
+      if (joined) return true;
+      if (i + 1 >= arguments.size()) {
+        options.error = name + " needs a value";
+        return false;
+      }
+      value = arguments[++i];
+      return true;
+    };
+    if (name == "--help" || name == "-h") {
+      options.help = true;
+    } else if (name == "--version" && !joined) {
+      options.version = true;
+    } else if (name == "--serve-rolls" && !joined) {
+      options.serveRolls = true;
+    } else if (name == "--irc") {
+      if (takeValue()) options.irc = value;
+    } else if (name == "--nick") {
+      if (takeValue()) options.nick = value;
+    } else if (name == "--roller") {
+      if (takeValue()) options.roller = value;
+    } else if (name == "--ca") {
+      if (takeValue()) options.ca = value;
+    } else if (argument.rfind("--", 0) == 0) {
+      options.error = "unknown option " + argument;
+    }
+    // Anything else is Qt's own (-platform offscreen, -style Fusion), passed on to it.
+  }
+  if (!options.error.empty() || options.help || options.version) return options;
+  if (options.irc) {
+    if (!client::parseIrcAddress(*options.irc)) {
+      options.error =
+          "--irc takes ircs://HOST[:PORT]/ROOM or irc://HOST[:PORT]/ROOM, not " + *options.irc;
+    } else if (options.nick.empty()) {
+      options.error = "--irc needs --nick NAME";
+    }
+  } else if (options.serveRolls || !options.nick.empty() || !options.roller.empty() ||
+             !options.ca.empty()) {
+    options.error = "--nick, --serve-rolls, --roller and --ca go with --irc";
+  }
+  return options;
+}
+
+std::string helpText() {
+  return "Usage: kestar [options]\n"
+         "Kestar beside its own chat client. Without --irc the client uses the built-in practice\n"
+         "service, offline.\n"
+         "\n"
+         "  --irc URL        talk in a room of an IRC network instead:\n"
+         "                   ircs://HOST[:PORT]/ROOM  TLS, port 6697 unless given\n"
+         "                   irc://HOST[:PORT]/ROOM   no TLS, port 6667 unless given\n"
+         "                   ROOM is the room's name (Spar%20Arena) or its channel (#Spar_Arena)\n"
+         "  --nick NAME      your nick on the network (needed with --irc)\n"
+         "  --serve-rolls    serve the room's rolls: answer //roll and //roll-diceN-sidesS\n"
+         "  --roller NICK    the nick whose lines are the room's rolls while it is a channel\n"
+         "                   operator (default " +
+         std::string(irc::kDefaultRoller) +
+         ")\n"
+         "  --ca FILE        trust this certificate authority (PEM) besides the system's\n"
+         "  --version        print Kestar's version\n"
+         "  --help           show this text\n"
+         "Qt's own options, such as -platform, are passed on to Qt. Kestar needs a display.\n";
+}
+
+}  // namespace kestar::app

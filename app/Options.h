@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestar::app {
+
+// How Kestar was asked to start.
+struct Options {
+  bool help = false;
+  bool version = false;
+  // With --irc: the own client talks to an IRC room instead of the practice service.
+  std::optional<std::string> irc;  // ircs://HOST[:PORT]/ROOM or irc://...
+  std::string nick;
+  bool serveRolls = false;
+  std::string roller;  // empty: the default roller
+  std::string ca;
+  // What is wrong with the command line, when something is.
+  std::string error;
+};
+
+// Reads the arguments after the program's name.
+Options parseOptions(const std::vector<std::string>& arguments);
+
+// What `kestar --help` prints.
+std::string helpText();
+
+}  // namespace kestar::app

@@ -1,0 +1,404 @@
+#include "client/irc/IrcService.h"
+
+#include <QUrl>
+#include <algorithm>
+
+#include "chatlink/CodePage.h"
+#include "client/RollAnswer.h"
+#include "irc/Names.h"
+#include "irc/Text.h"
+
+namespace kestar::client {
+namespace {
+
+using irc::IrcConnection;
+using irc::RollerState;
+
+// Text of the client (the 8-bit code page) and of the connection (Qt's).
+QString wide(const std::string& bytes) {
+  return QString::fromStdU16String(chatlink::fromCodePage(bytes));
+}
+std::string narrow(const QString& text) {
+  return chatlink::toCodePage(text.toStdU16String());
+}
+// Names as the server's bytes (UTF-8) to the code page.
+std::string narrowWire(const std::string& utf8) {
+  return chatlink::toCodePage(irc::decodeText(utf8));
+}
+
+std::string rollerText(RollerState state, const std::string& roller) {
+  switch (state) {
+    case RollerState::Trusted:
+      return "The roll service " + roller +
+             " is here and a channel operator: its rolls show as OnlineHost.";
+    case RollerState::NotOperator:
+      return "The roll service " + roller +
+             " is here but not a channel operator: its lines are not trusted as rolls.";
+    case RollerState::Missing:
+      return "The roll service " + roller + " is not in the room: no rolls are counted.";
+    case RollerState::Unknown:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+IrcService::IrcService(IrcServiceSettings settings, QObject* parent)
+    : QObject(parent),
+      settings_(std::move(settings)),
+      connection_(std::make_unique<IrcConnection>(settings_.connection)) {
+  wire();
+}
+
+IrcService::~IrcService() {
+  // The connection says its last (closed) to no one: the client may be gone already.
+  connection_->disconnect(this);
+  listener_ = nullptr;
+}
+
+void IrcService::wire() {
+  IrcConnection* c = connection_.get();
+  connect(c, &IrcConnection::stateChanged, this, &IrcService::onState);
+  connect(c, &IrcConnection::chatMessage, this, &IrcService::onChat);
+  connect(c, &IrcConnection::joined, this, &IrcService::onJoined);
+  connect(c, &IrcConnection::parted, this, &IrcService::onParted);
+  connect(c, &IrcConnection::kicked, this, &IrcService::onKicked);
+  connect(c, &IrcConnection::quit, this, &IrcService::onQuit);
+  connect(c, &IrcConnection::nickChanged, this, &IrcService::onNickChanged);
+  connect(c, &IrcConnection::topicChanged, this, &IrcService::onTopic);
+  connect(c, &IrcConnection::namesChanged, this, &IrcService::onNames);
+  connect(c, &IrcConnection::joinRefused, this, &IrcService::onJoinRefused);
+  connect(c, &IrcConnection::sendRefused, this, &IrcService::onSendRefused);
+  connect(c, &IrcConnection::delivered, this, &IrcService::onDelivered);
+}
+
+void IrcService::attach(ServiceListener& listener, Later later) {
+  listener_ = &listener;
+  later_ = std::move(later);
+  connectionState_ = "Not connected";
+  report();
+}
+
+std::string IrcService::userName() const {
+  const QString nick = connection_->nick();
+  return narrow(nick.isEmpty() ? settings_.connection.nick : nick);
+}
+
+void IrcService::connectTo(const irc::IrcSettings& connection) {
+  settings_.connection = connection;
+  connection_->disconnect(this);
+  connection_->close();
+  connection_ = std::make_unique<IrcConnection>(settings_.connection);
+  wire();
+  ims_.clear();
+  refusedLines_.clear();
+  rollers_.clear();
+  for (const auto& entry : rooms_)
+    connection_->join(channelOf(entry.second));
+  connection_->open();
+}
+
+void IrcService::signOff() {
+  connection_->close(QStringLiteral("Kestar signed off"));
+}
+
+void IrcService::setServeRolls(bool serve) {
+  settings_.serveRolls = serve;
+  report();
+}
+
+QString IrcService::channelOf(const std::string& room) const {
+  return QString::fromStdString(irc::roomToChannel(irc::toUtf8(chatlink::fromCodePage(room))));
+}
+
+std::string IrcService::fold(const QString& name) const {
+  return connection_->members().support().fold(name.toStdString());
+}
+
+bool IrcService::isRoom(const QString& channel) const {
+  return rooms_.count(fold(channel)) != 0;
+}
+
+std::string IrcService::roomOf(const QString& channel) const {
+  const auto it = rooms_.find(fold(channel));
+  if (it != rooms_.end()) return it->second;
+  const auto room = irc::channelToRoom(channel.toStdString());
+  return room ? narrowWire(*room) : narrow(channel);
+}
+
+void IrcService::joinRoom(const std::string& room) {
+  if (listener_ == nullptr) return;
+  const QString channel = channelOf(room);
+  rooms_[fold(channel)] = room;
+  // A JOIN of a channel the program is in has no answer from the server.
+  if (connection_->members().inChannel(channel.toStdString())) {
+    listener_->roomEntered(room);
+    return;
+  }
+  connection_->join(channel);
+  if (connection_->state() == IrcConnection::State::Idle) connection_->open();
+}
+
+void IrcService::leaveRoom(const std::string& room) {
+  const QString channel = channelOf(room);
+  rooms_.erase(fold(channel));
+  rollers_.erase(fold(channel));
+  connection_->part(channel);
+}
+
+void IrcService::say(const std::string& room, const std::string& text) {
+  if (listener_ == nullptr) return;
+  const QString channel = channelOf(room);
+  const std::string me =
+      narrowWire(irc::speakerName(connection_->members(), channel.toStdString(),
+                                  connection_->nick().toStdString(), settings_.roller));
+  listener_->chatLine(room, me.empty() ? userName() : me, text);
+  connection_->say(channel,
+                   QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
+  // The server does not echo the user's own line: a roll it asks for is served here.
+  serveRoll(channel, userName(), text);
+}
+
+void IrcService::sendInstantMessage(int ticket, const std::string& to, const std::string& text) {
+  if (listener_ == nullptr) return;
+  ims_.push_back(PendingIm{ticket, fold(wide(to))});
+  connection_->say(wide(to),
+                   QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
+}
+
+void IrcService::serveRoll(const QString& channel, const std::string& speaker,
+                           const std::string& text) {
+  if (!settings_.serveRolls || !isRollRequest(text) || !isRoom(channel)) return;
+  const std::string answer = rollAnswer(speaker, text, [this](int sides) { return dice_(sides); });
+  connection_->say(channel, wide(answer));
+  // Nor is the service's own answer echoed: the room shows it as everyone else sees it.
+  const std::string shown =
+      narrowWire(irc::speakerName(connection_->members(), channel.toStdString(),
+                                  connection_->nick().toStdString(), settings_.roller));
+  listener_->chatLine(roomOf(channel), shown, answer);
+}
+
+void IrcService::onState(IrcConnection::State state, const QString& detail) {
+  const std::string server =
+      narrow(settings_.connection.host) + ":" + std::to_string(settings_.connection.port);
+  switch (state) {
+    case IrcConnection::State::Idle:
+      connectionState_ = "Not connected";
+      break;
+    case IrcConnection::State::Connecting:
+      connectionState_ = "Connecting to " + server;
+      break;
+    case IrcConnection::State::Registered:
+      connectionState_ = "Signed on to " + server + " as " + narrow(detail);
+      break;
+    case IrcConnection::State::Reconnecting:
+      connectionState_ = "Connection lost; connecting again in " + narrow(detail) + " s";
+      rollers_.clear();
+      break;
+    case IrcConnection::State::Disconnected:
+      connectionState_ = "Disconnected: " + narrow(detail);
+      rollers_.clear();
+      break;
+  }
+  report();
+}
+
+void IrcService::onChat(const QString& target, const QString& nick, const QString& text,
+                        IrcConnection::Kind kind) {
+  if (listener_ == nullptr) return;
+  const std::string said = narrow(text);
+  if (!connection_->members().isChannel(target.toStdString())) {
+    // A notice from the server or a network service is no one's instant message.
+    if (kind != IrcConnection::Kind::Notice || !nick.contains(QLatin1Char('.')))
+      listener_->instantMessageReceived(narrow(nick), said);
+    return;
+  }
+  if (!isRoom(target)) return;
+  const std::string room = roomOf(target);
+  if (kind == IrcConnection::Kind::Action) {
+    listener_->roomNotice(room, "* " + narrow(nick) + " " + said);
+    return;
+  }
+  const std::string speaker = narrowWire(irc::speakerName(
+      connection_->members(), target.toStdString(), nick.toStdString(), settings_.roller));
+  listener_->chatLine(room, speaker, said);
+  if (kind == IrcConnection::Kind::Message) serveRoll(target, narrow(nick), said);
+}
+
+void IrcService::onJoined(const QString& channel, const QString& nick) {
+  if (listener_ == nullptr || !isRoom(channel)) return;
+  if (connection_->members().isSelf(nick.toStdString())) {
+    listener_->roomEntered(roomOf(channel));
+    return;
+  }
+  notice(channel, narrow(nick) + " has entered the room.");
+}
+
+void IrcService::onParted(const QString& channel, const QString& nick, const QString& reason) {
+  if (connection_->members().isSelf(nick.toStdString())) return;
+  notice(channel, narrow(nick) + " has left the room" +
+                      (reason.isEmpty() ? std::string(".") : " (" + narrow(reason) + ")."));
+}
+
+void IrcService::onKicked(const QString& channel, const QString& nick, const QString& by,
+                          const QString& reason) {
+  if (listener_ == nullptr || !isRoom(channel)) return;
+  const std::string why = reason.isEmpty() ? std::string(".") : ": " + narrow(reason);
+  if (connection_->members().isSelf(nick.toStdString())) {
+    const std::string room = roomOf(channel);
+    rooms_.erase(fold(channel));
+    rollers_.erase(fold(channel));
+    listener_->roomLeft(room);
+    return;
+  }
+  notice(channel, narrow(nick) + " was put out of the room by " + narrow(by) + why);
+}
+
+void IrcService::onQuit(const QString& nick, const QString& reason, const QStringList& channels) {
+  for (const QString& channel : channels) {
+    notice(channel, narrow(nick) + " has signed off" +
+                        (reason.isEmpty() ? std::string(".") : " (" + narrow(reason) + ")."));
+  }
+}
+
+void IrcService::onNickChanged(const QString& from, const QString& to) {
+  for (const std::string& channel : connection_->members().channelsWith(to.toStdString()))
+    notice(QString::fromStdString(channel), narrow(from) + " is now known as " + narrow(to) + ".");
+  if (connection_->members().isSelf(to.toStdString())) report();
+}
+
+void IrcService::onTopic(const QString& channel, const QString& nick, const QString& topic) {
+  notice(channel, nick.isEmpty() ? "The topic is: " + narrow(topic)
+                                 : narrow(nick) + " set the topic: " + narrow(topic));
+}
+
+void IrcService::onNames(const QString& channel) {
+  if (listener_ == nullptr || !isRoom(channel)) return;
+  std::vector<std::string> people;
+  for (const std::string& name : connection_->members().names(channel.toStdString()))
+    people.push_back(narrowWire(name));
+  listener_->peopleChanged(roomOf(channel), people);
+  checkRoller(channel);
+}
+
+void IrcService::checkRoller(const QString& channel) {
+  const RollerState state =
+      irc::rollerState(connection_->members(), channel.toStdString(), settings_.roller);
+  if (state == RollerState::Unknown) return;
+  const auto [it, added] = rollers_.emplace(fold(channel), state);
+  if (!added && it->second == state) return;
+  it->second = state;
+  notice(channel, rollerText(state, narrowWire(settings_.roller)));
+  report();
+}
+
+void IrcService::onJoinRefused(const QString& channel, int code, const QString& text) {
+  if (listener_ == nullptr) return;
+  const std::string room = roomOf(channel);
+  rooms_.erase(fold(channel));
+  // The room buster knocks again when it sees the box.
+  listener_->joinRefused(
+      room, code == 471 ? "The room \"" + room + "\" is full. Try again in a little while."
+                        : "You cannot enter the room \"" + room + "\": " + narrow(text));
+}
+
+void IrcService::onSendRefused(const QString& target, int code, const QString& text) {
+  if (listener_ == nullptr) return;
+  if (connection_->members().isChannel(target.toStdString())) {
+    if (isRoom(target)) notice(target, "Your line was not taken: " + narrow(text));
+    return;
+  }
+  const std::string nick = fold(target);
+  const auto it =
+      std::find_if(ims_.begin(), ims_.end(), [&](const PendingIm& im) { return im.nick == nick; });
+  if (it == ims_.end()) return;
+  const int ticket = it->ticket;
+  ims_.erase(it);
+  // The refused line is still among those the server confirms reading.
+  if (code != 0) ++refusedLines_[nick];
+  listener_->instantMessageRefused(
+      ticket, code == 401
+                  ? narrow(target) + " is not signed on right now, so the message cannot be sent."
+                  : "The message to " + narrow(target) + " cannot be sent: " + narrow(text));
+}
+
+void IrcService::onDelivered(const QStringList& targets) {
+  for (const QString& target : targets) {
+    if (listener_ == nullptr) return;
+    const std::string nick = fold(target);
+    if (auto refused = refusedLines_.find(nick); refused != refusedLines_.end()) {
+      if (--refused->second == 0) refusedLines_.erase(refused);
+      continue;
+    }
+    const auto it = std::find_if(ims_.begin(), ims_.end(),
+                                 [&](const PendingIm& im) { return im.nick == nick; });
+    if (it == ims_.end()) continue;
+    const int ticket = it->ticket;
+    ims_.erase(it);
+    listener_->instantMessageDelivered(ticket);
+  }
+}
+
+void IrcService::notice(const QString& channel, const std::string& text) {
+  if (listener_ != nullptr && isRoom(channel)) listener_->roomNotice(roomOf(channel), text);
+}
+
+void IrcService::report() {
+  if (listener_ == nullptr) return;
+  std::string state = connectionState_;
+  if (settings_.serveRolls) state += "; serving rolls";
+  for (const auto& [channel, roller] : rollers_) {
+    if (roller != RollerState::Trusted) {
+      state += "; " + rollerText(roller, narrowWire(settings_.roller));
+      break;
+    }
+  }
+  if (state == state_) return;
+  state_ = state;
+  listener_->stateChanged(state_);
+}
+
+}  // namespace kestar::client
+
+namespace kestar::client {
+
+std::optional<IrcAddress> parseIrcAddress(std::string_view url) {
+  IrcAddress address;
+  constexpr std::string_view kTls = "ircs://";
+  constexpr std::string_view kPlain = "irc://";
+  if (url.substr(0, kTls.size()) == kTls) {
+    url.remove_prefix(kTls.size());
+  } else if (url.substr(0, kPlain.size()) == kPlain) {
+    url.remove_prefix(kPlain.size());
+    address.tls = false;
+    address.port = 6667;
+  } else {
+    return std::nullopt;
+  }
+  const std::size_t slash = url.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  std::string_view hostPort = url.substr(0, slash);
+  const QString room =
+      QUrl::fromPercentEncoding(QByteArray::fromStdString(std::string(url.substr(slash + 1))));
+  const std::size_t colon = hostPort.rfind(':');
+  if (colon != std::string_view::npos && hostPort.find(']') == std::string_view::npos) {
+    bool ok = false;
+    const int port = QString::fromUtf8(hostPort.substr(colon + 1)).toInt(&ok);
+    if (!ok || port < 1 || port > 65535) return std::nullopt;
+    address.port = static_cast<unsigned short>(port);
+    hostPort = hostPort.substr(0, colon);
+  }
+  address.host = std::string(hostPort);
+  if (address.host.empty() || room.isEmpty()) return std::nullopt;
+  if (room.startsWith(QLatin1Char('#'))) {
+    const auto named = irc::channelToRoom(room.toStdString());
+    if (!named) return std::nullopt;
+    address.room = *named;
+  } else {
+    address.room = room.toStdString();
+  }
+  return address;
+}
+
+}  // namespace kestar::client

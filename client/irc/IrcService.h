@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "client/ChatService.h"
+#include "irc/FairDice.h"
+#include "irc/Membership.h"
+#include "irc/net/IrcConnection.h"
+
+namespace kestar::client {
+
+// What the IRC service is told to do, besides the connection itself.
+struct IrcServiceSettings {
+  irc::IrcSettings connection;
+  // The nick whose lines are the room's roll service while it is a channel operator.
+  std::string roller{irc::kDefaultRoller};
+  // Answer "//roll" lines in the rooms, as the room's roll service.
+  bool serveRolls = false;
+};
+
+// The chat service of the own client on an IRC network: a room is a channel (roomToChannel), the
+// people are its names, a line said is a PRIVMSG to it, an instant message a PRIVMSG to a nick.
+// Text crosses to the client in the 8-bit code page, without the codes of IRC formatting; the
+// program's markup leaves as those codes. The roller's lines show as "OnlineHost" only while it
+// is an operator of the channel at the moment it speaks (irc::speakerName). With serveRolls set,
+// this Kestar answers the roll requests said in its rooms, with its own nick.
+class IrcService final : public QObject, public ChatService {
+ public:
+  explicit IrcService(IrcServiceSettings settings, QObject* parent = nullptr);
+  ~IrcService() override;
+
+  // ChatService. A line the user says shows in the room at once (the server does not echo it).
+  void attach(ServiceListener& listener, Later later) override;
+  std::string userName() const override;
+  void joinRoom(const std::string& room) override;
+  void leaveRoom(const std::string& room) override;
+  void say(const std::string& room, const std::string& text) override;
+  void sendInstantMessage(int ticket, const std::string& to, const std::string& text) override;
+
+  // Connects with these settings (dropping a connection that stands); the rooms the user is in
+  // are joined again on the new one.
+  void connectTo(const irc::IrcSettings& connection);
+  void signOn() { connectTo(settings_.connection); }
+  void signOff();
+
+  const IrcServiceSettings& settings() const { return settings_; }
+  void setServeRolls(bool serve);
+  bool servesRolls() const { return settings_.serveRolls; }
+  const irc::IrcConnection& connection() const { return *connection_; }
+
+  // The service's state in words, as the client's window shows it.
+  const std::string& state() const { return state_; }
+
+ private:
+  struct PendingIm {
+    int ticket;
+    std::string nick;  // folded
+  };
+
+  void wire();
+  QString channelOf(const std::string& room) const;
+  // The room of a channel, as the client named it when it asked to enter.
+  std::string roomOf(const QString& channel) const;
+  bool isRoom(const QString& channel) const;
+  std::string fold(const QString& name) const;
+  void serveRoll(const QString& channel, const std::string& speaker, const std::string& text);
+  void onState(irc::IrcConnection::State state, const QString& detail);
+  void onChat(const QString& target, const QString& nick, const QString& text,
+              irc::IrcConnection::Kind kind);
+  void onJoined(const QString& channel, const QString& nick);
+  void onParted(const QString& channel, const QString& nick, const QString& reason);
+  void onKicked(const QString& channel, const QString& nick, const QString& by,
+                const QString& reason);
+  void onQuit(const QString& nick, const QString& reason, const QStringList& channels);
+  void onNickChanged(const QString& from, const QString& to);
+  void onTopic(const QString& channel, const QString& nick, const QString& topic);
+  void onNames(const QString& channel);
+  void onJoinRefused(const QString& channel, int code, const QString& text);
+  void onSendRefused(const QString& target, int code, const QString& text);
+  void onDelivered(const QStringList& targets);
+  void notice(const QString& channel, const std::string& text);
+  void checkRoller(const QString& channel);
+  void report();
+
+  IrcServiceSettings settings_;
+  std::unique_ptr<irc::IrcConnection> connection_;
+  ServiceListener* listener_ = nullptr;
+  Later later_;
+  irc::FairDice dice_;
+  std::map<std::string, std::string> rooms_;         // the client's room by folded channel
+  std::vector<PendingIm> ims_;                       // in the order they were said
+  std::map<std::string, int> refusedLines_;          // refused lines still to be confirmed, by nick
+  std::map<std::string, irc::RollerState> rollers_;  // the roller's last told state, by room
+  std::string connectionState_;
+  std::string state_;
+};
+
+}  // namespace kestar::client
+
+namespace kestar::client {
+
+// Where "ircs://HOST[:PORT]/ROOM" (TLS, port 6697 unless given) or "irc://HOST[:PORT]/ROOM" (no
+// TLS, 6667) points. ROOM is the room's name with percent escapes read ("Spar%20Arena"), or, when
+// it begins with "#", the room's channel ("#Spar_Arena"), read back by the channel rule.
+struct IrcAddress {
+  std::string host;
+  unsigned short port = 6697;
+  bool tls = true;
+  std::string room;  // UTF-8
+};
+std::optional<IrcAddress> parseIrcAddress(std::string_view url);
+
+}  // namespace kestar::client

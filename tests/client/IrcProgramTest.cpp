@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <regex>
+#include <string>
+
+#include "app/KestarProgram.h"
+#include "client/Client.h"
+#include "client/irc/IrcService.h"
+#include "dice/Dice.h"
+#include "room/Room.h"
+#include "shell/QtHost.h"
+#include "shell/Startup.h"
+#include "spar/Init.h"
+#include "tests/client/IrcRigs.h"
+#include "tests/irc/Ngircd.h"
+
+namespace kestar::test {
+namespace {
+
+using irc::test::Ngircd;
+using irc::test::RawClient;
+
+std::string text(const std::string& line) {
+  const std::size_t at = line.find(" :", 1);
+  return at == std::string::npos ? std::string() : line.substr(at + 2);
+}
+std::string speaker(const std::string& line) {
+  return line.substr(1, line.find('!') - 1);
+}
+
+// The roll road over a real server: a player asks, the serving Kestar answers, the counting
+// Kestar totals only the roll service's lines, and the player reads it all in order.
+TEST(IrcProgram, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot) {
+  Ngircd server("[Limits]\nMaxNickLength = 12\n");
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  bob.send("JOIN #Spar_Arena");  // first: the channel's operator
+  ASSERT_FALSE(bob.waitFor("366").empty());
+
+  IrcProgram roller(server.port(), "DiceHost", true);
+  ASSERT_TRUE(roller.enter("Spar Arena"));
+  IrcProgram counter(server.port(), "carol", false);
+  ASSERT_TRUE(counter.enter("Spar Arena"));
+  QTest::mouseClick(counter.program.window<shell::Startup>().Command1, Qt::LeftButton);
+  QTest::mouseClick(counter.program.window<dice::Dice>().Command1, Qt::LeftButton);
+  RawClient forger(server.port(), "OnlineHost");
+  ASSERT_TRUE(forger.registered());
+  forger.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(bob.waitFor(":OnlineHost!").empty());
+
+  // The roller without operator status, and a user named as the service: not totalled.
+  bob.send("PRIVMSG #Spar_Arena ://roll-dice1-sides20");
+  const std::string untrusted = bob.waitFor("PRIVMSG #Spar_Arena");
+  EXPECT_EQ(speaker(untrusted), "DiceHost");
+  forger.send("PRIVMSG #Spar_Arena :zed rolled 1 20-sided die:  20");
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return !counter.client.transcript("Spar Arena").empty() &&
+           counter.client.transcript("Spar Arena").back() ==
+               "~OnlineHost:\tzed rolled 1 20-sided die:  20";
+  }));
+  QTest::qWait(1500);  // time enough for a counter to answer either
+  EXPECT_EQ(speaker(bob.waitFor("PRIVMSG #Spar_Arena")), "OnlineHost");
+
+  // The roller as channel operator: the service of the room.
+  bob.send("MODE #Spar_Arena +o DiceHost");
+  ASSERT_FALSE(bob.waitFor("MODE #Spar_Arena +o DiceHost").empty());
+  bob.send("PRIVMSG #Spar_Arena ://roll-dice3-sides20");
+  const std::string answer = bob.waitFor("PRIVMSG #Spar_Arena");
+  std::smatch dice;
+  ASSERT_TRUE(std::regex_match(answer, dice,
+                               std::regex(":DiceHost!\\S+ PRIVMSG #Spar_Arena :bob rolled 3 "
+                                          "20-sided dice:  (\\d+) (\\d+) (\\d+)")))
+      << answer;
+  // Each die of 20 sides: up to 14 scores 0, 15 to 19 score 1, 20 scores 2.
+  int total = 0;
+  for (int die = 1; die <= 3; ++die) {
+    const int value = std::stoi(dice[die]);
+    ASSERT_TRUE(value >= 1 && value <= 20) << value;
+    total += value == 20 ? 2 : value >= 15 ? 1 : 0;
+  }
+  // No 69 on a 20-sided die: the next line is the total.
+  const std::string announced = bob.waitFor("PRIVMSG #Spar_Arena", 8000);
+  EXPECT_EQ(speaker(announced), "carol");
+  EXPECT_EQ(text(announced), " " + std::to_string(total) + "-Total of Roll by bob");
+  EXPECT_EQ(counter.program.window<dice::Dice>().Text3->text().toStdString(),
+            std::to_string(total));
+}
+
+// The room buster at a channel full by its limit: each refusal is the client's message box, and
+// the knocking goes on until a place is free.
+TEST(IrcProgram, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient holder(server.port(), "holder");
+  RawClient filler(server.port(), "filler");
+  ASSERT_TRUE(holder.registered());
+  ASSERT_TRUE(filler.registered());
+  holder.send("JOIN #Lobby");
+  holder.send("MODE #Lobby +l 2");
+  filler.send("JOIN #Lobby");
+  ASSERT_FALSE(holder.waitFor(":filler!").empty());
+
+  IrcProgram kestar(server.port(), "ann", false);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return kestar.service.connection().state() == irc::IrcConnection::State::Registered; },
+      5000));
+  QTest::mouseClick(kestar.program.window<shell::Startup>().Command5, Qt::LeftButton);
+  room::Room& buster = kestar.program.window<room::Room>();
+  buster.Combo1->setCurrentIndex(2);  // a private room: its name only
+  buster.Check1->setChecked(false);
+  buster.Text1->setText(QStringLiteral("Lobby"));
+  // A place frees once the first refusal has shown.
+  QTimer person;
+  QObject::connect(&person, &QTimer::timeout, [&] {
+    if (kestar.client.messageBoxes().empty()) return;
+    filler.send("PART #Lobby");
+    person.stop();
+  });
+  person.start(20);
+  QTest::mouseClick(buster.Command1, Qt::LeftButton);  // returns when the run has ended
+
+  EXPECT_EQ(kestar.client.roomNames(), std::vector<std::string>{"Lobby"});
+  ASSERT_FALSE(kestar.client.messageBoxes().empty());
+  EXPECT_EQ(kestar.client.messageBoxes().front().text,
+            "The room \"Lobby\" is full. Try again in a little while.");
+  EXPECT_EQ(kestar.client.messageBox(), 0u);
+  EXPECT_GE(buster.Text3->text().toInt(), 1);
+  EXPECT_EQ(kestar.client.keywords().front(), "aol://2719:2-2-Lobby");
+}
+
+// A scroll of 20 lines, one a second, reaches the channel whole and in order, through the
+// connection's paced queue, without the server throttling or dropping Kestar.
+TEST(IrcProgram, AScrollOfTwentyLinesReachesTheChannelWholeAndInOrder) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  bob.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(bob.waitFor("366").empty());
+  IrcProgram kestar(server.port(), "carol", false);
+  ASSERT_TRUE(kestar.enter("Spar Arena"));
+  QTest::mouseClick(kestar.program.window<shell::Startup>().Command1, Qt::LeftButton);
+  dice::Dice& counter = kestar.program.window<dice::Dice>();
+  QString scroll;
+  for (int line = 1; line <= 20; ++line)
+    scroll += QStringLiteral("Move %1: a swift strike, then a feint to the left\n").arg(line);
+  counter.Text4->setPlainText(scroll);
+  QTest::mouseClick(counter.Command4, Qt::LeftButton);  // returns when the scroll has ended
+
+  for (int line = 1; line <= 20; ++line) {
+    EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 5000)),
+              " Move " + std::to_string(line) + ": a swift strike, then a feint to the left");
+  }
+  EXPECT_EQ(kestar.service.connection().state(), irc::IrcConnection::State::Registered);
+  EXPECT_EQ(kestar.service.connection().queued(), 0u);
+}
+
+// Init collects the first roll of each player from the channel, as the roll service answers it.
+TEST(IrcProgram, InitCollectsEachPlayersFirstRoll) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  IrcProgram roller(server.port(), "DiceHost", true);
+  ASSERT_TRUE(roller.enter("Spar Arena"));  // first: the channel's operator
+  IrcProgram counter(server.port(), "carol", false);
+  ASSERT_TRUE(counter.enter("Spar Arena"));
+  RawClient bob(server.port(), "bob");
+  RawClient eve(server.port(), "eve");
+  ASSERT_TRUE(bob.registered());
+  ASSERT_TRUE(eve.registered());
+  bob.send("JOIN #Spar_Arena");
+  eve.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(bob.waitFor(":eve!").empty());
+  QTest::mouseClick(counter.program.window<shell::Startup>().Command1, Qt::LeftButton);
+  QTest::mouseClick(counter.program.window<dice::Dice>().Command5, Qt::LeftButton);
+  spar::Init& init = counter.program.window<spar::Init>();
+  QTest::mouseClick(init.Command1, Qt::LeftButton);  // Start Init
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena")), "~*Roll 1d100 Init*~");
+
+  std::vector<std::string> firsts;
+  for (RawClient* player : {&bob, &eve, &bob}) {
+    player->send("PRIVMSG #Spar_Arena ://roll-dice1-sides100");
+    const std::string answer = text(bob.waitFor(":DiceHost!"));
+    ASSERT_NE(answer.find(" rolled 1 100-sided die:  "), std::string::npos) << answer;
+    if (firsts.size() < 2) firsts.push_back(answer.substr(answer.rfind(' ') + 1));
+  }
+  std::vector<std::string> names;
+  std::vector<std::string> values;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return init.List1->count() == 2; }, 5000));
+  QTest::qWait(500);  // the second roll by bob has been seen too
+  for (int row = 0; row < init.List1->count(); ++row) {
+    names.push_back(init.List1->item(row)->text().toStdString());
+    values.push_back(init.List2->item(row)->text().toStdString());
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"bob", "eve"}));
+  EXPECT_EQ(values, firsts);
+}
+
+}  // namespace
+}  // namespace kestar::test

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QTest>
+#include <QTimer>
+#include <string>
+
+#include "app/KestarProgram.h"
+#include "client/Client.h"
+#include "client/irc/IrcService.h"
+#include "shell/QtHost.h"
+
+namespace kestar::test {
+
+// The IRC service's settings for a private server on loopback, without TLS.
+inline client::IrcServiceSettings loopbackSettings(quint16 port, const char* nick,
+                                                   bool serveRolls) {
+  client::IrcServiceSettings settings;
+  settings.connection.host = QStringLiteral("127.0.0.1");
+  settings.connection.port = port;
+  settings.connection.tls = false;
+  settings.connection.nick = QString::fromLatin1(nick);
+  settings.serveRolls = serveRolls;
+  return settings;
+}
+
+// The own client with the IRC service behind it, its pending work run by Qt's event loop.
+struct IrcClient {
+  IrcClient(quint16 port, const char* nick, bool serveRolls = false, bool signOn = true)
+      : service(loopbackSettings(port, nick, serveRolls)), client(windows, service) {
+    windows.onWorkQueued = [this] {
+      QTimer::singleShot(0, &guard, [this] { windows.runPending(); });
+    };
+    if (signOn) service.signOn();
+  }
+  // Asks to enter the room and waits until the user is in it.
+  bool enter(const std::string& room) {
+    client.goToRoom(room);
+    return entered(room);
+  }
+  bool entered(const std::string& room) {
+    return QTest::qWaitFor([&] { return client.room(room) != 0; }, 5000);
+  }
+
+  client::Desktop windows;
+  client::IrcService service;
+  client::Client client;
+  QObject guard;  // gone first: no pending round runs into the others
+};
+
+// The whole program in real time beside the own client on the IRC service.
+struct IrcProgram : IrcClient {
+  IrcProgram(quint16 port, const char* nick, bool serveRolls) : IrcClient(port, nick, serveRolls) {
+    program.messageBox = [](const QString&, const QString&) {};
+    program.start();
+  }
+  ~IrcProgram() { host.end(); }
+
+  shell::QtHost host;
+  app::KestarProgram program{windows, host};
+};
+
+}  // namespace kestar::test

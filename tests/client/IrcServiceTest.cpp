@@ -1,0 +1,303 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/Options.h"
+#include "client/Client.h"
+#include "client/irc/IrcService.h"
+#include "client/window/IrcControls.h"
+#include "tests/client/IrcRigs.h"
+#include "tests/irc/Ngircd.h"
+
+namespace kestar::client {
+namespace {
+
+using irc::test::Ngircd;
+using irc::test::RawClient;
+
+// The client with what the tests look for in it.
+struct IrcRig : test::IrcClient {
+  using IrcClient::IrcClient;
+
+  bool shows(const std::string& room, const std::string& line, int ms = 5000) {
+    return QTest::qWaitFor(
+        [&] {
+          const auto lines = client.transcript(room);
+          return std::find(lines.begin(), lines.end(), line) != lines.end();
+        },
+        ms);
+  }
+  bool hasPerson(const std::string& room, const std::string& nick) {
+    return QTest::qWaitFor(
+        [&] {
+          const auto people = client.people(room);
+          return std::find(people.begin(), people.end(), nick) != people.end();
+        },
+        5000);
+  }
+  std::string lastBox() {
+    return client.messageBoxes().empty() ? std::string() : client.messageBoxes().back().text;
+  }
+};
+
+// The text after " :" of a raw line.
+std::string text(const std::string& line) {
+  const std::size_t at = line.find(" :", 1);
+  return at == std::string::npos ? std::string() : line.substr(at + 2);
+}
+
+TEST(IrcService, AddressesAndTheCommandLine) {
+  const struct {
+    const char* url;
+    const char* host;
+    unsigned short port;
+    bool tls;
+    const char* room;  // nullptr: not an address
+  } cases[] = {
+      {"ircs://irc.example.net/Spar%20Arena", "irc.example.net", 6697, true, "Spar Arena"},
+      {"irc://127.0.0.1:16667/Lobby", "127.0.0.1", 16667, false, "Lobby"},
+      {"irc://h/Lobby", "h", 6667, false, "Lobby"},
+      {"ircs://h:7000/#Spar_Arena", "h", 7000, true, "Spar Arena"},
+      {"ircs://h/%23a%255Fb", "h", 6697, true, "a_b"},
+      {"https://h/Lobby", "", 0, false, nullptr},
+      {"ircs://h", "", 0, false, nullptr},
+      {"ircs://h/", "", 0, false, nullptr},
+      {"ircs://h:99999/Lobby", "", 0, false, nullptr},
+      {"ircs://:6697/Lobby", "", 0, false, nullptr},
+  };
+  for (const auto& c : cases) {
+    const auto address = parseIrcAddress(c.url);
+    ASSERT_EQ(address.has_value(), c.room != nullptr) << c.url;
+    if (!address) continue;
+    EXPECT_EQ(address->host, c.host) << c.url;
+    EXPECT_EQ(address->port, c.port) << c.url;
+    EXPECT_EQ(address->tls, c.tls) << c.url;
+    EXPECT_EQ(address->room, c.room) << c.url;
+  }
+
+  const app::Options irc = app::parseOptions({"--irc", "ircs://h/Lobby", "--nick", "Bob",
+                                              "--serve-rolls", "--roller=Zed", "--ca", "ca.pem"});
+  EXPECT_EQ(irc.error, "");
+  EXPECT_EQ(irc.irc, "ircs://h/Lobby");
+  EXPECT_EQ(irc.nick, "Bob");
+  EXPECT_TRUE(irc.serveRolls);
+  EXPECT_EQ(irc.roller, "Zed");
+  EXPECT_EQ(irc.ca, "ca.pem");
+  EXPECT_TRUE(app::parseOptions({"--help"}).help);
+  EXPECT_EQ(app::parseOptions({}).error, "");
+  EXPECT_EQ(app::parseOptions({"--irc", "ircs://h/Lobby"}).error, "--irc needs --nick NAME");
+  EXPECT_EQ(app::parseOptions({"--nick", "Bob"}).error,
+            "--nick, --serve-rolls, --roller and --ca go with --irc");
+  EXPECT_EQ(app::parseOptions({"--irc"}).error, "--irc needs a value");
+  EXPECT_EQ(app::parseOptions({"--loud"}).error, "unknown option --loud");
+  EXPECT_TRUE(app::parseOptions({"--version"}).version);
+  // Qt's own options and their values are Qt's to read.
+  EXPECT_EQ(app::parseOptions({"-platform", "offscreen", "-style", "Fusion"}).error, "");
+  const std::string help = app::helpText();
+  for (const char* option :
+       {"--irc", "ircs://HOST[:PORT]/ROOM", "irc://HOST[:PORT]/ROOM", "--nick", "--serve-rolls",
+        "--roller", "DiceHost", "--ca", "--version", "--help"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+TEST(IrcService, ChatRollsAndWhoseRollsCount) {
+  // Nicks as long as "OnlineHost", which a forger may take.
+  Ngircd server("[Limits]\nMaxNickLength = 12\n");
+  ASSERT_TRUE(server.start());
+  IrcRig roller(server.port(), "DiceHost", true);
+  roller.client.goToRoom("Spar Arena");
+  ASSERT_TRUE(roller.entered("Spar Arena"));  // first in the channel: its operator
+
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  bob.send("JOIN #Spar_Arena");
+  ASSERT_TRUE(roller.hasPerson("Spar Arena", "bob"));
+  EXPECT_TRUE(roller.shows("Spar Arena", "bob has entered the room."));
+
+  IrcRig counter(server.port(), "carol");
+  counter.client.goToRoom("Spar Arena");
+  ASSERT_TRUE(counter.entered("Spar Arena"));
+  EXPECT_TRUE(counter.shows("Spar Arena",
+                            "The roll service DiceHost is here and a channel operator: its rolls "
+                            "show as OnlineHost."));
+  EXPECT_EQ(counter.client.people("Spar Arena"),
+            (std::vector<std::string>{"bob", "carol", "DiceHost"}));
+
+  // A player's roll: answered by the serving Kestar under its nick, seen by all as OnlineHost.
+  bob.send(
+      "PRIVMSG #Spar_Arena :\x03"
+      "04//roll-dice3-sides20");
+  const std::string answer = bob.waitFor("PRIVMSG #Spar_Arena");
+  EXPECT_EQ(answer.substr(0, answer.find(' ')), ":DiceHost!~DiceHost@127.0.0.1");
+  EXPECT_TRUE(
+      std::regex_match(text(answer), std::regex("bob rolled 3 20-sided dice:  ([1-9]|1[0-9]|20) "
+                                                "([1-9]|1[0-9]|20) ([1-9]|1[0-9]|20)")))
+      << answer;
+  EXPECT_TRUE(counter.shows("Spar Arena", "bob:\t//roll-dice3-sides20"));
+  EXPECT_TRUE(counter.shows("Spar Arena", "OnlineHost:\t" + text(answer)));
+  EXPECT_TRUE(roller.shows("Spar Arena", "OnlineHost:\t" + text(answer)));
+  bob.send("PRIVMSG #Spar_Arena ://roll-dice0-sides20");
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena")),
+            "Sorry, bob: use //roll or //roll-diceN-sidesS (N 1-15, S 2-999).");
+
+  // A user who calls himself OnlineHost is shown so that no counter trusts him.
+  RawClient forger(server.port(), "OnlineHost");
+  ASSERT_TRUE(forger.registered());
+  forger.send("JOIN #Spar_Arena");
+  forger.send("PRIVMSG #Spar_Arena :bob rolled 1 6-sided die:  6");
+  EXPECT_TRUE(counter.shows("Spar Arena", "~OnlineHost:\tbob rolled 1 6-sided die:  6"));
+
+  // The roller's nick without operator status is not the roll service.
+  bob.send("JOIN #Back_Room");
+  ASSERT_FALSE(bob.waitFor("366").empty());
+  counter.client.goToRoom("Back Room");
+  roller.client.goToRoom("Back Room");
+  ASSERT_TRUE(roller.entered("Back Room"));
+  ASSERT_TRUE(counter.entered("Back Room"));
+  EXPECT_TRUE(counter.shows("Back Room",
+                            "The roll service DiceHost is here but not a channel operator: its "
+                            "lines are not trusted as rolls."));
+  EXPECT_NE(counter.client.serviceState().find("not a channel operator"), std::string::npos);
+  roller.client.typeLine("Back Room", "//roll");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    const auto lines = counter.client.transcript("Back Room");
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.rfind("DiceHost:\tDiceHost rolled 2 6-sided dice:  ", 0) == 0;
+    });
+  }));
+
+  // The user's line shows at once and leaves with the program's markup as IRC codes; a line in
+  // Latin-1 or UTF-8 reaches the client in the code page, without its formatting.
+  counter.client.typeLine("Spar Arena", "<b>Terms</b> <i>of</i> <u>spar</u>");
+  EXPECT_TRUE(counter.shows("Spar Arena", "carol:\t<b>Terms</b> <i>of</i> <u>spar</u>", 200));
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena :\x02")),
+            "\x02Terms\x02 \x1Dof\x1D \x1Fspar\x1F");
+  bob.send(
+      "PRIVMSG #Spar_Arena :caf\xC3\xA9 \x02"
+      "cr\xC3\xA8me \xE2\x82\xAC\xE2\x98\x83");
+  bob.send("PRIVMSG #Spar_Arena :cr\xE8me");
+  EXPECT_TRUE(counter.shows("Spar Arena", "bob:\tcaf\xE9 cr\xE8me \x80?"));
+  EXPECT_TRUE(counter.shows("Spar Arena", "bob:\tcr\xE8me"));
+  bob.send("PART #Spar_Arena :later");
+  EXPECT_TRUE(counter.shows("Spar Arena", "bob has left the room (later)."));
+}
+
+TEST(IrcService, FullRoomsAndInstantMessages) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient holder(server.port(), "holder");
+  ASSERT_TRUE(holder.registered());
+  holder.send("JOIN #Small_Room");
+  holder.send("MODE #Small_Room +l 1");
+  ASSERT_FALSE(holder.waitFor("MODE #Small_Room +l").empty());
+
+  IrcRig rig(server.port(), "ann");
+  rig.client.goToRoom("Small Room");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.client.messageBoxes().empty(); }, 5000));
+  EXPECT_EQ(rig.lastBox(), "The room \"Small Room\" is full. Try again in a little while.");
+  EXPECT_EQ(rig.client.room("Small Room"), 0u);
+  holder.send("PART #Small_Room");
+  rig.client.goToRoom("Small Room");
+  ASSERT_TRUE(rig.entered("Small Room"));
+
+  rig.client.typeInstantMessage("nobody", "are you there?");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rig.client.messageBoxes().size() == 2; }, 8000));
+  EXPECT_EQ(rig.lastBox(), "nobody is not signed on right now, so the message cannot be sent.");
+  rig.client.typeInstantMessage("holder", "a place is free");
+  EXPECT_EQ(text(holder.waitFor("PRIVMSG holder", 8000)), "a place is free");
+  const Hwnd im = rig.client.imWindows().back().window;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.windows.exists(im); }, 8000));
+  EXPECT_EQ(rig.client.messageBoxes().size(), 2u);
+
+  holder.send(
+      "PRIVMSG ann :thanks \x03"
+      "3friend");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return rig.client.receivedMessages() ==
+           std::vector<InstantMessage>{InstantMessage{"holder", "thanks friend"}};
+  }));
+}
+
+TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  IrcRig rig(0, "nobody", false, false);
+  ClientWindow window(rig.client, rig.windows);
+  auto* controls = new IrcControls(rig.service, rig.client, QStringLiteral("ircs://elsewhere/X"));
+  window.setServiceControls(controls);
+  EXPECT_EQ(controls->address->text(), "ircs://elsewhere/X");
+  EXPECT_EQ(controls->nick->text(), "nobody");
+  EXPECT_EQ(controls->state->text(), "Not connected");
+
+  controls->address->setText(QStringLiteral("no address"));
+  QTest::mouseClick(controls->connectButton, Qt::LeftButton);
+  EXPECT_EQ(controls->state->text(), "Give the server as ircs://HOST[:PORT]/ROOM and a nick.");
+  const QString address = QStringLiteral("irc://127.0.0.1:%1/Spar%20Arena").arg(server.port());
+  controls->address->setText(address);
+  controls->nick->setText(QStringLiteral("ann"));
+  QTest::mouseClick(controls->connectButton, Qt::LeftButton);
+  ASSERT_TRUE(rig.entered("Spar Arena"));
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return controls->state->text() ==
+           QStringLiteral("Signed on to 127.0.0.1:%1 as ann").arg(server.port());
+  }));
+  EXPECT_EQ(QSettings().value("irc/address").toString(), address);
+  EXPECT_EQ(QSettings().value("irc/nick").toString(), "ann");
+
+  QTest::mouseClick(controls->serveRolls, Qt::LeftButton);
+  EXPECT_TRUE(rig.service.servesRolls());
+  EXPECT_TRUE(QSettings().value("irc/serveRolls").toBool());
+  rig.client.typeLine("Spar Arena", "//roll-dice1-sides6");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    const auto lines = rig.client.transcript("Spar Arena");
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.rfind("ann:\tann rolled 1 6-sided die:  ", 0) == 0;
+    });
+  }));
+
+  QTest::mouseClick(controls->disconnectButton, Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return controls->state->text().startsWith(QStringLiteral("Disconnected")); }));
+}
+
+TEST(IrcService, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhile) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  IrcRig rig(server.port(), "ann");
+  ASSERT_TRUE(rig.enter("Spar Arena"));
+  server.stop();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return rig.client.serviceState().rfind("Connection lost; connecting again in ", 0) == 0;
+      },
+      5000))
+      << rig.client.serviceState();
+  rig.client.typeLine("Spar Arena", "said while the server was gone");
+  rig.client.typeLine("Spar Arena", "and one more");
+  ASSERT_TRUE(rig.shows("Spar Arena", "ann:\tand one more"));
+  ASSERT_TRUE(server.restart());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  bob.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(bob.waitFor("366").empty());
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "said while the server was gone");
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "and one more");
+  EXPECT_TRUE(rig.hasPerson("Spar Arena", "bob"));
+  // The room has no roll service here, and the state says so.
+  EXPECT_EQ(rig.client.serviceState(),
+            "Signed on to 127.0.0.1:" + std::to_string(server.port()) +
+                " as ann; The roll service DiceHost is not in the room: no rolls are counted.");
+}
+
+}  // namespace
+}  // namespace kestar::client
