@@ -112,9 +112,9 @@ bool displayAvailable(std::string& advice) {
       "Kestar shows windows and needs a display, but none is set (no DISPLAY or "
       "WAYLAND_DISPLAY).\n"
       "Run it on a desktop, or under a virtual display:\n"
-      "    xvfb-run -a scripts/run\n"
+      "    xvfb-run -a kestar          (from its source folder: xvfb-run -a scripts/run)\n"
       "Without any display you can still total the rolls of a saved chat log:\n"
-      "    scripts/tally samples/spar.log\n";
+      "    kestar-tally LOG            (from its source folder: scripts/tally LOG)\n";
   return false;
 }
 

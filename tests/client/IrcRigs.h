@@ -50,7 +50,8 @@ struct IrcClient {
 // The whole program in real time beside the own client on the IRC service.
 struct IrcProgram : IrcClient {
   IrcProgram(quint16 port, const char* nick, bool serveRolls) : IrcClient(port, nick, serveRolls) {
-    program.messageBox = [](const QString&, const QString&) {};
+    program.messageBox = [](QWidget*, const QString&, const QString&) {};
+    program.askYesNo = [](QWidget*, const QString&, const QString&) { return false; };
     program.start();
   }
   ~IrcProgram() { host.end(); }
