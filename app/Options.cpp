@@ -33,7 +33,10 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     } else if (name == "--serve-rolls" && !joined) {
       options.serveRolls = true;
     } else if (name == "--irc") {
-      if (takeValue()) options.irc = value;
+      // Alone, it comes back to the server and nick the IRC controls last connected to.
+      const bool alone =
+          !joined && (i + 1 >= arguments.size() || arguments[i + 1].rfind("--", 0) == 0);
+      options.irc = alone ? std::string() : (takeValue() ? value : std::string());
     } else if (name == "--nick") {
       if (takeValue()) options.nick = value;
     } else if (name == "--roller") {
@@ -46,15 +49,15 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     // Anything else is Qt's own (-platform offscreen, -style Fusion), passed on to it.
   }
   if (!options.error.empty() || options.help || options.version) return options;
-  if (options.irc) {
+  if (options.irc && !options.irc->empty()) {
     if (!client::parseIrcAddress(*options.irc)) {
       options.error =
           "--irc takes ircs://HOST[:PORT]/ROOM or irc://HOST[:PORT]/ROOM, not " + *options.irc;
     } else if (options.nick.empty()) {
       options.error = "--irc needs --nick NAME";
     }
-  } else if (options.serveRolls || !options.nick.empty() || !options.roller.empty() ||
-             !options.ca.empty()) {
+  } else if (!options.irc && (options.serveRolls || !options.nick.empty() ||
+                              !options.roller.empty() || !options.ca.empty())) {
     options.error = "--nick, --serve-rolls, --roller and --ca go with --irc";
   }
   return options;
@@ -69,7 +72,9 @@ std::string helpText() {
          "                   ircs://HOST[:PORT]/ROOM  TLS, port 6697 unless given\n"
          "                   irc://HOST[:PORT]/ROOM   no TLS, port 6667 unless given\n"
          "                   ROOM is the room's name (Spar%20Arena) or its channel (#Spar_Arena)\n"
-         "  --nick NAME      your nick on the network (needed with --irc)\n"
+         "  --irc            alone: the server, room and nick the IRC controls last connected\n"
+         "                   to, and whether they served the rolls\n"
+         "  --nick NAME      your nick on the network (needed with --irc URL)\n"
          "  --serve-rolls    serve the room's rolls: answer //roll and //roll-diceN-sidesS\n"
          "  --roller NICK    the nick whose lines are the room's rolls while it is a channel\n"
          "                   operator (default " +

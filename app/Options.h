@@ -11,7 +11,8 @@ struct Options {
   bool help = false;
   bool version = false;
   // With --irc: the own client talks to an IRC room instead of the practice service.
-  std::optional<std::string> irc;  // ircs://HOST[:PORT]/ROOM or irc://...
+  // ircs://HOST[:PORT]/ROOM or irc://...; empty for the last connection of the IRC controls.
+  std::optional<std::string> irc;
   std::string nick;
   bool serveRolls = false;
   std::string roller;  // empty: the default roller

@@ -1,8 +1,10 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <cstdlib>
+#include <optional>
 
 #include "app/ClientSide.h"
 #include "client/Client.h"
@@ -20,18 +22,32 @@ class OwnClientSide final : public ClientSide {
  public:
   explicit OwnClientSide(const Options& options) {
     if (options.irc) {
-      const auto address = client::parseIrcAddress(*options.irc);
+      // "--irc" alone comes back to the IRC controls' last connection; what the command line
+      // gives wins.
+      const QSettings remembered;
+      const bool alone = options.irc->empty();
+      const std::string at =
+          alone ? remembered.value(QStringLiteral("irc/address")).toString().toStdString()
+                : *options.irc;
+      const std::string nick =
+          options.nick.empty()
+              ? remembered.value(QStringLiteral("irc/nick")).toString().toStdString()
+              : options.nick;
       client::IrcServiceSettings settings;
-      settings.connection.host = QString::fromStdString(address->host);
-      settings.connection.port = address->port;
-      settings.connection.tls = address->tls;
-      settings.connection.nick = QString::fromStdString(options.nick);
+      settings.connection.nick = QString::fromStdString(nick);
       settings.connection.caFile = QString::fromStdString(options.ca);
       if (!options.roller.empty()) settings.roller = options.roller;
-      settings.serveRolls = options.serveRolls;
+      settings.serveRolls = options.serveRolls ||
+                            (alone && remembered.value(QStringLiteral("irc/serveRolls")).toBool());
+      room_ = client::parseIrcAddress(at);
+      if (room_) {
+        settings.connection.host = QString::fromStdString(room_->host);
+        settings.connection.port = room_->port;
+        settings.connection.tls = room_->tls;
+      }
       irc_ = std::make_unique<client::IrcService>(settings);
       client_ = std::make_unique<client::Client>(windows_, *irc_);
-      ircAddress_ = QString::fromStdString(*options.irc);
+      ircAddress_ = QString::fromStdString(at);
     } else {
       practice_ = std::make_unique<client::PracticeService>();
       client_ = std::make_unique<client::Client>(windows_, *practice_);
@@ -44,9 +60,11 @@ class OwnClientSide final : public ClientSide {
       });
     };
     if (irc_) {
-      irc_->signOn();
-      client_->goToRoom(
-          client::toClient(QString::fromStdString(client::parseIrcAddress(*options.irc)->room)));
+      // Without a server and a nick the controls wait for the user to give them.
+      if (room_ && !irc_->settings().connection.nick.isEmpty()) {
+        irc_->signOn();
+        client_->goToRoom(client::toClient(QString::fromStdString(room_->room)));
+      }
     } else {
       client_->openRoom("Spar Arena");
     }
@@ -88,6 +106,7 @@ class OwnClientSide final : public ClientSide {
   std::unique_ptr<client::PracticeService> practice_;
   std::unique_ptr<client::IrcService> irc_;
   QString ircAddress_;
+  std::optional<client::IrcAddress> room_;
   std::unique_ptr<client::Client> client_;
   std::unique_ptr<client::ClientWindow> window_;
 };

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ClientSide.h"
 #include "app/Options.h"
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
@@ -98,7 +99,12 @@ TEST(IrcService, AddressesAndTheCommandLine) {
   EXPECT_EQ(app::parseOptions({"--irc", "ircs://h/Lobby"}).error, "--irc needs --nick NAME");
   EXPECT_EQ(app::parseOptions({"--nick", "Bob"}).error,
             "--nick, --serve-rolls, --roller and --ca go with --irc");
-  EXPECT_EQ(app::parseOptions({"--irc"}).error, "--irc needs a value");
+  // Alone, --irc comes back to the last connection of the IRC controls.
+  EXPECT_EQ(app::parseOptions({"--irc"}).irc, "");
+  const app::Options alone = app::parseOptions({"--irc", "--nick", "Bob"});
+  EXPECT_EQ(alone.error, "");
+  EXPECT_EQ(alone.irc, "");
+  EXPECT_EQ(alone.nick, "Bob");
   EXPECT_EQ(app::parseOptions({"--loud"}).error, "unknown option --loud");
   EXPECT_TRUE(app::parseOptions({"--version"}).version);
   // Qt's own options and their values are Qt's to read.
@@ -268,6 +274,21 @@ TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {
   QTest::mouseClick(controls->disconnectButton, Qt::LeftButton);
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return controls->state->text().startsWith(QStringLiteral("Disconnected")); }));
+}
+
+TEST(IrcService, IrcAloneComesBackToTheLastConnection) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient watcher(server.port(), "watcher");
+  ASSERT_TRUE(watcher.registered());
+  watcher.send("JOIN #Spar_Arena");
+  ASSERT_FALSE(watcher.waitFor(" 366 ").empty());
+  QSettings().setValue("irc/address",
+                       QStringLiteral("irc://127.0.0.1:%1/Spar%20Arena").arg(server.port()));
+  QSettings().setValue("irc/nick", "ann");
+  const auto side = app::makeClientSide(app::parseOptions({"--irc"}));
+  EXPECT_NE(watcher.waitFor(" JOIN :#Spar_Arena").find(":ann!"), std::string::npos);
+  QSettings().remove("irc");
 }
 
 TEST(IrcService, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhile) {
