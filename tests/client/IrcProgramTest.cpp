@@ -15,10 +15,12 @@
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "dice/Dice.h"
+#include "moves/Moves.h"
 #include "room/Room.h"
 #include "shell/QtHost.h"
 #include "shell/Startup.h"
 #include "spar/Init.h"
+#include "spar/Terms.h"
 #include "tests/client/IrcRigs.h"
 #include "tests/irc/Ngircd.h"
 
@@ -137,9 +139,9 @@ TEST(IrcProgram, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
   EXPECT_EQ(kestar.client.keywords().front(), "aol://2719:2-2-Lobby");
 }
 
-// A scroll of 20 lines, one a second, reaches the channel whole and in order, through the
-// connection's paced queue, without the server throttling or dropping Kestar.
-TEST(IrcProgram, AScrollOfTwentyLinesReachesTheChannelWholeAndInOrder) {
+// A stored move of 20 lines, one a second, and the spar terms reach the channel whole and in
+// order, through the connection's paced queue, without the server throttling or dropping Kestar.
+TEST(IrcProgram, AMoveOfTwentyLinesAndTheTermsReachTheChannelWholeAndInOrder) {
   Ngircd server;
   ASSERT_TRUE(server.start());
   RawClient bob(server.port(), "bob");
@@ -148,18 +150,33 @@ TEST(IrcProgram, AScrollOfTwentyLinesReachesTheChannelWholeAndInOrder) {
   ASSERT_FALSE(bob.waitFor("366").empty());
   IrcProgram kestar(server.port(), "carol", false);
   ASSERT_TRUE(kestar.enter("Spar Arena"));
-  QTest::mouseClick(kestar.program.window<shell::Startup>().Command1, Qt::LeftButton);
-  dice::Dice& counter = kestar.program.window<dice::Dice>();
-  QString scroll;
+  QTest::mouseClick(kestar.program.window<shell::Startup>().Command6, Qt::LeftButton);
+  moves::Moves& moves = kestar.program.window<moves::Moves>();
+  QString move;
   for (int line = 1; line <= 20; ++line)
-    scroll += QStringLiteral("Move %1: a swift strike, then a feint to the left\n").arg(line);
-  counter.Text4->setPlainText(scroll);
-  QTest::mouseClick(counter.Command4, Qt::LeftButton);  // returns when the scroll has ended
-
+    move += QStringLiteral("Move %1: a swift strike, then a feint to the left\n").arg(line);
+  moves.Text1->setPlainText(move);
+  QTest::mouseClick(moves.Command1, Qt::LeftButton);  // returns when the scroll has ended
   for (int line = 1; line <= 20; ++line) {
     EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 5000)),
-              " Move " + std::to_string(line) + ": a swift strike, then a feint to the left");
+              "Move " + std::to_string(line) + ": a swift strike, then a feint to the left");
   }
+
+  QTest::mouseClick(kestar.program.window<shell::Startup>().Command1, Qt::LeftButton);
+  QTest::mouseClick(kestar.program.window<dice::Dice>().Command7, Qt::LeftButton);
+  spar::Terms& terms = kestar.program.window<spar::Terms>();
+  for (QCheckBox* term : {terms.Check1, terms.Check2, terms.Check3, terms.Check4, terms.Check5,
+                          terms.Check6, terms.Check7})
+    term->setChecked(true);
+  QTest::mouseClick(terms.Command1, Qt::LeftButton);
+  for (const char* line :
+       {" ~*~TERMS~*~", " No SiDs, Enhancers, or Healing.",
+        " Split attacks, Specials, and Random attacks are all ok.",
+        " HS: 1st rd for 3d and 4d,  1st and 2nd for 2d.",
+        " Specials for mortals all rounds but first.",
+        " No Split attacks, Randoms, or Specials first round.",
+        " HS: 1st rd for 3d and 4d, All rounds for 2d.", " Any judgement by the Proc is final."})
+    EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 5000)), line);
   EXPECT_EQ(kestar.service.connection().state(), irc::IrcConnection::State::Registered);
   EXPECT_EQ(kestar.service.connection().queued(), 0u);
 }
