@@ -88,6 +88,7 @@ std::vector<Hwnd> Desktop::children(Hwnd window) const {
 
 void Desktop::appendLine(Hwnd window, std::string line) {
   if (Window* found = find(window)) {
+    found->lineBytes += line.size();
     found->lines.push_back(std::move(line));
     changed();
   }
@@ -100,8 +101,10 @@ const std::deque<std::string>& Desktop::lines(Hwnd window) const {
 void Desktop::trimLines(Hwnd window, std::size_t keep) {
   Window* found = find(window);
   if (found == nullptr || found->lines.size() <= keep) return;
-  found->lines.erase(found->lines.begin(),
-                     found->lines.begin() + static_cast<long>(found->lines.size() - keep));
+  const auto end = found->lines.begin() + static_cast<long>(found->lines.size() - keep);
+  for (auto line = found->lines.begin(); line != end; ++line)
+    found->lineBytes -= line->size();
+  found->lines.erase(found->lines.begin(), end);
   changed();
 }
 
@@ -186,10 +189,7 @@ int Desktop::textLength(Hwnd window) {
   // What contents() would hold, without putting it together.
   const Window& found = at(window);
   if (found.lines.empty()) return static_cast<int>(found.text.size());
-  std::size_t length = 2 * (found.lines.size() - 1);
-  for (const auto& line : found.lines)
-    length += line.size();
-  return static_cast<int>(length);
+  return static_cast<int>(found.lineBytes + 2 * (found.lines.size() - 1));
 }
 
 std::string Desktop::contents(Hwnd window) const {

@@ -104,6 +104,7 @@ class Desktop final : public chatlink::WindowApi {
     std::string text;
     std::vector<Hwnd> children;
     std::deque<std::string> lines;
+    std::size_t lineBytes = 0;  // of all lines together, so that the text's length is one look
     WindowProc proc;
   };
 
