@@ -65,7 +65,8 @@ TEST(IrcService, AddressesAndTheCommandLine) {
     bool tls;
     const char* room;  // nullptr: not an address
   } cases[] = {
-      {"ircs://irc.example.net/Spar%20Arena", "irc.example.net", 6697, true, "Spar Arena"},
+      {"ircs://spar.example.invalid/Spar%20Arena", "spar.example.invalid", 6697, true,
+       "Spar Arena"},
       {"irc://127.0.0.1:16667/Lobby", "127.0.0.1", 16667, false, "Lobby"},
       {"irc://h/Lobby", "h", 6667, false, "Lobby"},
       {"ircs://h:7000/#Spar_Arena", "h", 7000, true, "Spar Arena"},
