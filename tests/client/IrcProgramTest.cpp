@@ -44,9 +44,7 @@ TEST(IrcProgram, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot) {
   Ngircd server("[Limits]\nMaxNickLength = 12\n");
   ASSERT_TRUE(server.start());
   RawClient bob(server.port(), "bob");
-  ASSERT_TRUE(bob.registered());
-  bob.send("JOIN #Spar_Arena");  // first: the channel's operator
-  ASSERT_FALSE(bob.waitFor("366").empty());
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));  // first: the channel's operator
 
   IrcProgram roller(server.port(), "DiceHost", true);
   ASSERT_TRUE(roller.enter("Spar Arena"));
@@ -145,9 +143,7 @@ TEST(IrcProgram, AMoveOfTwentyLinesAndTheTermsReachTheChannelWholeAndInOrder) {
   Ngircd server;
   ASSERT_TRUE(server.start());
   RawClient bob(server.port(), "bob");
-  ASSERT_TRUE(bob.registered());
-  bob.send("JOIN #Spar_Arena");
-  ASSERT_FALSE(bob.waitFor("366").empty());
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));
   IrcProgram kestar(server.port(), "carol", false);
   ASSERT_TRUE(kestar.enter("Spar Arena"));
   QTest::mouseClick(kestar.program.window<shell::Startup>().Command6, Qt::LeftButton);

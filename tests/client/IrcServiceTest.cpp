@@ -281,9 +281,7 @@ TEST(IrcService, IrcAloneComesBackToTheLastConnection) {
   Ngircd server;
   ASSERT_TRUE(server.start());
   RawClient watcher(server.port(), "watcher");
-  ASSERT_TRUE(watcher.registered());
-  watcher.send("JOIN #Spar_Arena");
-  ASSERT_FALSE(watcher.waitFor(" 366 ").empty());
+  ASSERT_TRUE(watcher.joined("#Spar_Arena"));
   QSettings().setValue("irc/address",
                        QStringLiteral("irc://127.0.0.1:%1/Spar%20Arena").arg(server.port()));
   QSettings().setValue("irc/nick", "ann");
@@ -309,9 +307,7 @@ TEST(IrcService, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhile) {
   ASSERT_TRUE(rig.shows("Spar Arena", "ann:\tand one more"));
   ASSERT_TRUE(server.restart());
   RawClient bob(server.port(), "bob");
-  ASSERT_TRUE(bob.registered());
-  bob.send("JOIN #Spar_Arena");
-  ASSERT_FALSE(bob.waitFor("366").empty());
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));
   EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "said while the server was gone");
   EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "and one more");
   EXPECT_TRUE(rig.hasPerson("Spar Arena", "bob"));

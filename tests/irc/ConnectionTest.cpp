@@ -49,9 +49,7 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   RawClient bob(server.port(), "bob");
   RawClient holder(server.port(), "alice");
   ASSERT_TRUE(bob.registered());
-  ASSERT_TRUE(holder.registered());
-  holder.send("JOIN #full");
-  ASSERT_FALSE(holder.waitFor("JOIN :#full").empty());
+  ASSERT_TRUE(holder.joined("#full"));
 
   IrcConnection alice(plainSettings(server.port(), "alice"));
   QSignalSpy chat(&alice, &IrcConnection::chatMessage);
@@ -126,9 +124,7 @@ TEST(IrcConnection, TwentyLinesReachTheChannelInOrder) {
   Ngircd server;
   ASSERT_TRUE(server.start());
   RawClient bob(server.port(), "bob");
-  ASSERT_TRUE(bob.registered());
-  bob.send("JOIN #test");
-  ASSERT_FALSE(bob.waitFor("JOIN :#test").empty());
+  ASSERT_TRUE(bob.joined("#test"));
 
   IrcConnection carol(plainSettings(server.port(), "carol"));
   QSignalSpy states(&carol, &IrcConnection::stateChanged);
@@ -165,9 +161,7 @@ TEST(IrcConnection, ReconnectsRejoinsAndSendsWhatWasQueued) {
   dave.say(QStringLiteral("#test"), QStringLiteral("said while away 2"));
   ASSERT_TRUE(server.restart());
   RawClient bob(server.port(), "bob");
-  ASSERT_TRUE(bob.registered());
-  bob.send("JOIN #test");
-  ASSERT_FALSE(bob.waitFor("JOIN :#test").empty());
+  ASSERT_TRUE(bob.joined("#test"));
 
   EXPECT_EQ(bob.waitFor("JOIN", 10000), ":dave!~dave@127.0.0.1 JOIN :#test");
   EXPECT_EQ(bob.waitFor("PRIVMSG"), ":dave!~dave@127.0.0.1 PRIVMSG #test :said as it fell");

@@ -50,6 +50,12 @@ class RawClient final {
   // Waits for a line holding the text, after the line found last; the line, or "" at the limit.
   std::string waitFor(const std::string& text, int ms = 5000);
   bool registered() { return !waitFor(" 001 ").empty(); }
+  // Registered, then in the channel with its names listed.
+  bool joined(const std::string& channel) {
+    if (!registered()) return false;
+    send("JOIN " + channel);
+    return !waitFor(" 366 ").empty();
+  }
 
  private:
   QTcpSocket socket_;
