@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "client/RollAnswer.h"
+#include "rollservice/RollAnswer.h"
 
 int main(int argc, char** argv) {
   const long long lines = argc > 1 ? std::stoll(argv[1]) : 1000000;
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
       line = name + ":\t//roll-dice" + std::to_string(dice(random)) + "-sides100";
     } else {
       const std::string request = "//roll-dice" + std::to_string(dice(random)) + "-sides100";
-      line = "OnlineHost:\t" + kestar::client::rollAnswer(name, request, next);
+      line = "OnlineHost:\t" + kestar::rollservice::rollAnswer(name, request, next);
     }
     out += line;
     out += "\r\n";

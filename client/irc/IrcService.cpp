@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "chatlink/CodePage.h"
-#include "client/RollAnswer.h"
 #include "irc/Names.h"
 #include "irc/Text.h"
+#include "rollservice/RollAnswer.h"
 
 namespace kestar::client {
 namespace {
@@ -169,8 +169,9 @@ void IrcService::sendInstantMessage(int ticket, const std::string& to, const std
 
 void IrcService::serveRoll(const QString& channel, const std::string& speaker,
                            const std::string& text) {
-  if (!settings_.serveRolls || !isRollRequest(text) || !isRoom(channel)) return;
-  const std::string answer = rollAnswer(speaker, text, [this](int sides) { return dice_(sides); });
+  if (!settings_.serveRolls || !rollservice::isRollRequest(text) || !isRoom(channel)) return;
+  const std::string answer =
+      rollservice::rollAnswer(speaker, text, [this](int sides) { return dice_(sides); });
   connection_->say(channel, wide(answer));
   // Nor is the service's own answer echoed: the room shows it as everyone else sees it.
   const std::string shown =

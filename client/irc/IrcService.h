@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "client/ChatService.h"
-#include "irc/FairDice.h"
 #include "irc/Membership.h"
 #include "irc/net/IrcConnection.h"
+#include "rollservice/FairDice.h"
 
 namespace kestar::client {
 
@@ -93,7 +93,7 @@ class IrcService final : public QObject, public ChatService {
   std::unique_ptr<irc::IrcConnection> connection_;
   ServiceListener* listener_ = nullptr;
   Later later_;
-  irc::FairDice dice_;
+  rollservice::FairDice dice_;
   std::map<std::string, std::string> rooms_;         // the client's room by folded channel
   std::vector<PendingIm> ims_;                       // in the order they were said
   std::map<std::string, int> refusedLines_;          // refused lines still to be confirmed, by nick

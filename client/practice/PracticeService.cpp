@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "client/RollAnswer.h"
+#include "rollservice/RollAnswer.h"
 
 namespace kestar::client {
 namespace {
@@ -53,10 +53,10 @@ void PracticeService::sayAs(const std::string& room, const std::string& speaker,
                             const std::string& text) {
   if (listener_ == nullptr) return;
   listener_->chatLine(room, speaker, text);
-  if (!isRollRequest(text)) return;
+  if (!rollservice::isRollRequest(text)) return;
   later_([this, room, speaker, text] {
     const std::string answer =
-        rollAnswer(speaker, text, [this](int sides) { return nextRoll(sides); });
+        rollservice::rollAnswer(speaker, text, [this](int sides) { return nextRoll(sides); });
     listener_->chatLine(room, kService, answer);
   });
 }

@@ -1,8 +1,8 @@
-#include "client/RollAnswer.h"
+#include "rollservice/RollAnswer.h"
 
 #include <charconv>
 
-namespace kestar::client {
+namespace kestar::rollservice {
 namespace {
 
 // Reads the whole of digits as a number in [low, high]; false for anything else.
@@ -54,4 +54,4 @@ std::string rollAnswer(const std::string& speaker, const std::string& line,
   return answer;
 }
 
-}  // namespace kestar::client
+}  // namespace kestar::rollservice

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace kestar::client {
+namespace kestar::rollservice {
 
 // The rules of the room's roll service, for whichever service serves the room's rolls.
 
@@ -17,4 +17,4 @@ std::string rollAnswer(const std::string& speaker, const std::string& line,
 // A line asks for a roll when it starts with "//roll"; a service that rolls answers it.
 bool isRollRequest(std::string_view line);
 
-}  // namespace kestar::client
+}  // namespace kestar::rollservice

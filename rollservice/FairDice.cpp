@@ -1,8 +1,8 @@
-#include "irc/FairDice.h"
+#include "rollservice/FairDice.h"
 
 #include <array>
 
-namespace kestar::irc {
+namespace kestar::rollservice {
 namespace {
 
 std::mt19937 seededEngine() {
@@ -22,4 +22,4 @@ int FairDice::operator()(int sides) {
   return std::uniform_int_distribution<int>(1, sides)(engine_);
 }
 
-}  // namespace kestar::irc
+}  // namespace kestar::rollservice

@@ -2,7 +2,7 @@
 
 #include <random>
 
-namespace kestar::irc {
+namespace kestar::rollservice {
 
 // The roll service's dice: every value of a die equally likely (a uniform distribution, with no
 // modulo bias) from a generator seeded with the system's randomness through a seed sequence that
@@ -19,4 +19,4 @@ class FairDice final {
   std::mt19937 engine_;
 };
 
-}  // namespace kestar::irc
+}  // namespace kestar::rollservice
