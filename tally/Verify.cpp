@@ -123,19 +123,12 @@ class EpochCheck final {
         ++k;
         continue;
       }
-      const std::string expected = expectedText(*line, k);
-      // The next line tells a changed line from one put in.
-      if (fitsLine(i + 1, k + 1)) {
-        fail(number,
-             describe(*line, k) + ": expected " + expected + ", found " + joined(line->values));
-        ++k;
-        continue;
-      }
+      // A line put in: the next line is the answer this one should have been.
       if (fitsLine(i + 1, k)) {
         fail(number, "no answer of the epoch: " + std::string(textOf_(i)));
         continue;
       }
-      // Answers the log does not hold before this line, or a changed line.
+      // Answers missing before this line: it is a later answer, and the next line the one after.
       std::uint64_t later = k + 1;
       while (later <= std::min(answers_, k + kLookAhead) &&
              !(fits(*line, later) && (i + 1 == lines_ || fitsLine(i + 1, later + 1)))) {
@@ -152,8 +145,9 @@ class EpochCheck final {
                          " of the epoch: " + std::string(textOf_(i)));
         continue;
       }
-      fail(number,
-           describe(*line, k) + ": expected " + expected + ", found " + joined(line->values));
+      // A changed line.
+      fail(number, describe(*line, k) + ": expected " + expectedText(*line, k) + ", found " +
+                       joined(line->values));
       ++k;
     }
     next_ = k;

@@ -100,6 +100,11 @@ TEST(Verify, EveryChangedRemovedOrForgedLineIsNamed) {
        [&](Lines& l) { l[at(5)] = "OnlineHost:\tZo\xEB rolled 4 100-sided dice:  28 98 31 31"; }, 1,
        "Epoch 1 of #spar, lines 2 to 10: 5 rolls verified, 1 not matching:\n"
        "  line 5: answer 3 (Zo\xEB, 4 100-sided dice): expected 28 98 31 30, found 28 98 31 31\n"},
+      // What a later answer of the same roll would show, and still a changed line.
+      {"changed to a later answer's values",
+       [&](Lines& l) { l[at(5)] = "OnlineHost:\tZo\xEB rolled 4 100-sided dice:  61 78 18 54"; }, 1,
+       "Epoch 1 of #spar, lines 2 to 10: 5 rolls verified, 1 not matching:\n"
+       "  line 5: answer 3 (Zo\xEB, 4 100-sided dice): expected 28 98 31 30, found 61 78 18 54\n"},
       {"one line removed", [&](Lines& l) { l.erase(l.begin() + at(5)); }, 1,
        "Epoch 1 of #spar, lines 2 to 9: 5 rolls verified, 1 not matching:\n"
        "  line 6: answer 3 is missing before this line\n"},
@@ -115,6 +120,10 @@ TEST(Verify, EveryChangedRemovedOrForgedLineIsNamed) {
        1,
        "Epoch 1 of #spar, lines 2 to 11: 6 rolls verified, 1 not matching:\n"
        "  line 10: more answers than the 6 of the epoch: Cy rolled 1 6-sided die:  6\n"},
+      {"the count of answers lowered",
+       [&](Lines& l) { l[at(10)].replace(l[at(10)].find("6 answers"), 1, "5"); }, 1,
+       "Epoch 1 of #spar, lines 2 to 10: 5 rolls verified, 1 not matching:\n"
+       "  line 9: more answers than the 5 of the epoch: Cy rolled 4 100-sided dice:  24 6 51 90\n"},
       {"the last answer removed", [&](Lines& l) { l.erase(l.begin() + at(9)); }, 1,
        "Epoch 1 of #spar, lines 2 to 9: 5 rolls verified, 1 not matching:\n"
        "  line 9: answer 6 is missing before this line\n"},
