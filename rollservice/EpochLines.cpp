@@ -81,8 +81,9 @@ std::string gapLine(const Gap& gap) {
 
 std::optional<Commitment> readCommitLine(std::string_view line) {
   Commitment commitment;
-  if (!cutEnd(line, kCommitEnd) || !cutHexAtEnd(line, commitment.hash) ||
-      !cutEnd(line, kCommitMiddle) || !readHead(line, commitment.epoch, commitment.room)) {
+  if (!line.starts_with(kHead) || !cutEnd(line, kCommitEnd) ||
+      !cutHexAtEnd(line, commitment.hash) || !cutEnd(line, kCommitMiddle) ||
+      !readHead(line, commitment.epoch, commitment.room)) {
     return std::nullopt;
   }
   return commitment;
@@ -90,7 +91,7 @@ std::optional<Commitment> readCommitLine(std::string_view line) {
 
 std::optional<Reveal> readRevealLine(std::string_view line) {
   Reveal reveal;
-  if (!cutEnd(line, kRevealEnd) || !cutHexAtEnd(line, reveal.seed) ||
+  if (!line.starts_with(kHead) || !cutEnd(line, kRevealEnd) || !cutHexAtEnd(line, reveal.seed) ||
       !cutEnd(line, kRevealMiddle) || !(cutEnd(line, " answers") || cutEnd(line, " answer")) ||
       !cutNumberAtEnd(line, reveal.answers) || !cutEnd(line, kRevealAfter) ||
       !readHead(line, reveal.epoch, reveal.room)) {
@@ -101,8 +102,8 @@ std::optional<Reveal> readRevealLine(std::string_view line) {
 
 std::optional<Gap> readGapLine(std::string_view line) {
   Gap gap;
-  if (!cutEnd(line, kGapEnd) || !cutNumberAtEnd(line, gap.k) || !cutEnd(line, kGapMiddle) ||
-      !readHead(line, gap.epoch, gap.room)) {
+  if (!line.starts_with(kHead) || !cutEnd(line, kGapEnd) || !cutNumberAtEnd(line, gap.k) ||
+      !cutEnd(line, kGapMiddle) || !readHead(line, gap.epoch, gap.room)) {
     return std::nullopt;
   }
   return gap;

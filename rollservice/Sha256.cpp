@@ -29,29 +29,38 @@ Sha256::Sha256()
     : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
              0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
+// The rounds eight at a time, the working variables named anew in each rather than moved, and
+// the message schedule kept in sixteen words: this is where a check of a long log spends its time.
 void Sha256::compress(const std::uint8_t* block) {
-  std::array<std::uint32_t, 64> w;
+  std::array<std::uint32_t, 16> w;
   for (int i = 0; i < 16; ++i)
     w[i] = bigEndian(block + 4 * i);
-  for (int i = 16; i < 64; ++i) {
-    const std::uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-    const std::uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-  }
   auto [a, b, c, d, e, f, g, h] = state_;
-  for (int i = 0; i < 64; ++i) {
+  const auto round = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t& d,
+                        std::uint32_t e, std::uint32_t f, std::uint32_t g, std::uint32_t& h,
+                        std::uint32_t kw) {
     const std::uint32_t t1 =
-        h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-    const std::uint32_t t2 =
-        (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-    h = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
+        h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + (g ^ (e & (f ^ g))) + kw;
+    d += t1;
+    h = t1 + (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) | (c & (a | b)));
+  };
+  for (int i = 0; i < 64; i += 8) {
+    if (i >= 16) {
+      for (int t = i; t < i + 8; ++t) {
+        const std::uint32_t w15 = w[(t - 15) & 15];
+        const std::uint32_t w2 = w[(t - 2) & 15];
+        w[t & 15] += (rotr(w15, 7) ^ rotr(w15, 18) ^ (w15 >> 3)) + w[(t - 7) & 15] +
+                     (rotr(w2, 17) ^ rotr(w2, 19) ^ (w2 >> 10));
+      }
+    }
+    round(a, b, c, d, e, f, g, h, kRound[i] + w[i & 15]);
+    round(h, a, b, c, d, e, f, g, kRound[i + 1] + w[(i + 1) & 15]);
+    round(g, h, a, b, c, d, e, f, kRound[i + 2] + w[(i + 2) & 15]);
+    round(f, g, h, a, b, c, d, e, kRound[i + 3] + w[(i + 3) & 15]);
+    round(e, f, g, h, a, b, c, d, kRound[i + 4] + w[(i + 4) & 15]);
+    round(d, e, f, g, h, a, b, c, kRound[i + 5] + w[(i + 5) & 15]);
+    round(c, d, e, f, g, h, a, b, kRound[i + 6] + w[(i + 6) & 15]);
+    round(b, c, d, e, f, g, h, a, kRound[i + 7] + w[(i + 7) & 15]);
   }
   const std::array<std::uint32_t, 8> add = {a, b, c, d, e, f, g, h};
   for (int i = 0; i < 8; ++i)
