@@ -4,7 +4,6 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <functional>
 #include <ostream>
 
 #include "chatlink/ChatScanner.h"
@@ -72,15 +71,13 @@ std::string answersText(std::uint64_t from, std::uint64_t last) {
 // One revealed epoch's roll lines against the values its seed gives, in order.
 class EpochCheck final {
  public:
-  EpochCheck(const Reveal& reveal, std::vector<std::uint64_t> gaps, std::size_t lines,
-             const std::function<std::string_view(std::size_t)>& textOf,
-             const std::function<std::uint64_t(std::size_t)>& numberOf)
+  EpochCheck(const Reveal& reveal, std::vector<std::uint64_t> gaps,
+             const std::vector<HeldLine>& lines, std::string_view held)
       : reveal_(reveal),
         answers_(std::min(reveal.answers, kMostAnswers)),
         gaps_(std::move(gaps)),
         lines_(lines),
-        textOf_(textOf),
-        numberOf_(numberOf),
+        held_(held),
         dice_(reveal.seed) {
     std::sort(gaps_.begin(), gaps_.end());
   }
@@ -88,7 +85,7 @@ class EpochCheck final {
   // The k of the first roll line of a log that starts inside the epoch. With every answer since
   // in the log it is the answers counted less the lines; gaps and missing lines put it earlier.
   std::uint64_t firstK() {
-    const std::uint64_t expected = answers_ >= lines_ ? answers_ - lines_ + 1 : 1;
+    const std::uint64_t expected = answers_ >= lines_.size() ? answers_ - lines_.size() + 1 : 1;
     const std::uint64_t lowest =
         expected > gaps_.size() + kLookAhead ? expected - gaps_.size() - kLookAhead : 1;
     const std::uint64_t highest = std::min(answers_, expected + kLookAhead);
@@ -96,7 +93,7 @@ class EpochCheck final {
     int bestScore = 0;
     for (std::uint64_t k = lowest; k <= highest; ++k) {
       int score = 0;
-      for (std::size_t i = 0; i < std::min<std::size_t>(3, lines_); ++i)
+      for (std::size_t i = 0; i < std::min<std::size_t>(3, lines_.size()); ++i)
         score += fitsLine(i, k + i) ? 1 : 0;
       const auto distance = [&](std::uint64_t to) {
         return to > expected ? to - expected : expected - to;
@@ -111,11 +108,11 @@ class EpochCheck final {
 
   // Checks every line from answer k; what does not match goes to failures.
   void check(std::uint64_t k) {
-    for (std::size_t i = 0; i < lines_; ++i) {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
       const AnswerLine* line = answerAt(i);
-      const std::uint64_t number = numberOf_(i);
+      const std::uint64_t number = lines_[i].number;
       if (line == nullptr) {
-        fail(number, "not an answer of the roll service: " + std::string(textOf_(i)));
+        fail(number, "not an answer of the roll service: " + std::string(textOf(i)));
         continue;
       }
       if (fits(*line, k)) {
@@ -125,13 +122,13 @@ class EpochCheck final {
       }
       // A line put in: the next line is the answer this one should have been.
       if (fitsLine(i + 1, k)) {
-        fail(number, "no answer of the epoch: " + std::string(textOf_(i)));
+        fail(number, "no answer of the epoch: " + std::string(textOf(i)));
         continue;
       }
       // Answers missing before this line: it is a later answer, and the next line the one after.
       std::uint64_t later = k + 1;
       while (later <= std::min(answers_, k + kLookAhead) &&
-             !(fits(*line, later) && (i + 1 == lines_ || fitsLine(i + 1, later + 1)))) {
+             !(fits(*line, later) && (i + 1 == lines_.size() || fitsLine(i + 1, later + 1)))) {
         ++later;
       }
       if (later <= std::min(answers_, k + kLookAhead)) {
@@ -142,7 +139,7 @@ class EpochCheck final {
       }
       if (k > answers_) {
         fail(number, "more answers than the " + std::to_string(answers_) +
-                         " of the epoch: " + std::string(textOf_(i)));
+                         " of the epoch: " + std::string(textOf(i)));
         continue;
       }
       // A changed line.
@@ -171,12 +168,16 @@ class EpochCheck final {
     AnswerLine answer;
   };
 
+  std::string_view textOf(std::size_t i) const {
+    return held_.substr(lines_[i].at, lines_[i].size);
+  }
+
   // Lines are read as answers when the check comes to them; it looks at two at a time.
   const AnswerLine* answerAt(std::size_t i) {
     Slot& slot = slots_[i % slots_.size()];
     if (slot.index != i) {
       slot.index = i;
-      slot.read = readAnswerLine(textOf_(i), slot.answer);
+      slot.read = readAnswerLine(textOf(i), slot.answer);
     }
     return slot.read ? &slot.answer : nullptr;
   }
@@ -197,7 +198,7 @@ class EpochCheck final {
   }
 
   bool fitsLine(std::size_t i, std::uint64_t k) {
-    if (i >= lines_) return false;
+    if (i >= lines_.size()) return false;
     const AnswerLine* line = answerAt(i);
     return line != nullptr && fits(*line, k);
   }
@@ -227,9 +228,8 @@ class EpochCheck final {
   const Reveal& reveal_;
   std::uint64_t answers_;
   std::vector<std::uint64_t> gaps_;
-  std::size_t lines_;
-  const std::function<std::string_view(std::size_t)>& textOf_;
-  const std::function<std::uint64_t(std::size_t)>& numberOf_;
+  const std::vector<HeldLine>& lines_;
+  std::string_view held_;
   rollservice::DerivedDice dice_;
   std::vector<int> faces_;
   std::array<Slot, 2> slots_;
@@ -315,8 +315,10 @@ void Verifier::letGo() {
   const std::string reason = commitment_ ? "epoch " + std::to_string(commitment_->epoch) + " of " +
                                                commitment_->room + " is not revealed in the log"
                                          : "outside any revealed epoch";
-  for (const RollLine& line : rollLines_)
-    out_ << "line " << line.number << ": unverifiable, " << reason << ": " << text(line) << '\n';
+  for (const HeldLine& line : rollLines_) {
+    out_ << "line " << line.number << ": unverifiable, " << reason << ": "
+         << std::string_view(held_).substr(line.at, line.size) << '\n';
+  }
   counts_.unverifiable += rollLines_.size();
   rollLines_.clear();
   held_.clear();
@@ -333,13 +335,7 @@ void Verifier::reveal(const Reveal& reveal) {
   for (const rollservice::Gap& gap : gaps_) {
     if (gap.epoch == reveal.epoch && gap.room == reveal.room) gaps.push_back(gap.k);
   }
-  const std::function<std::string_view(std::size_t)> textOf = [this](std::size_t i) {
-    return text(rollLines_[i]);
-  };
-  const std::function<std::uint64_t(std::size_t)> numberOf = [this](std::size_t i) {
-    return rollLines_[i].number;
-  };
-  EpochCheck check(reveal, std::move(gaps), rollLines_.size(), textOf, numberOf);
+  EpochCheck check(reveal, std::move(gaps), rollLines_, held_);
   std::string note;
   std::uint64_t firstLine = revealLine;
   if (commitment_) {

@@ -33,6 +33,14 @@ struct VerifyCounts {
   std::uint64_t unverifiable = 0;  // roll lines outside any revealed epoch
 };
 
+// A roll line held until its epoch's seed is known: its number in the log and where its text
+// lies in the held bytes.
+struct HeldLine {
+  std::uint64_t number = 0;
+  std::size_t at = 0;
+  std::size_t size = 0;
+};
+
 // Checks the roll lines of a log against the epochs revealed in it, as the lines come. A roll
 // line is one of the service that a dice counter or the Init window reads as someone's roll; the
 // roll lines between an epoch's commitment and its reveal are its answers 1, 2, ... in order.
@@ -51,17 +59,10 @@ class Verifier final {
   const VerifyCounts& counts() const { return counts_; }
 
  private:
-  struct RollLine {
-    std::uint64_t number;
-    std::size_t at;  // in held_
-    std::size_t size;
-  };
-
   void startEpoch(std::optional<rollservice::Commitment> commitment);
   void reveal(const rollservice::Reveal& reveal);
   // The roll lines held are outside any revealed epoch.
   void letGo();
-  std::string_view text(const RollLine& line) const { return {held_.data() + line.at, line.size}; }
 
   std::ostream& out_;
   VerifyCounts counts_;
@@ -72,7 +73,7 @@ class Verifier final {
   std::uint64_t commitmentLine_ = 0;
   bool startOfLog_ = true;
   std::vector<rollservice::Gap> gaps_;
-  std::vector<RollLine> rollLines_;
+  std::vector<HeldLine> rollLines_;
   std::string held_;
 };
 
