@@ -22,22 +22,26 @@ for sides in 6 20 100; do
 done
 
 "$BUILD/bench/kestar_spar_log" "$LINES" --derived 100 >"$WORK/served.log"
-seconds() {
-  local TIMEFORMAT='%3R'
-  { time "$@" >/dev/null 2>&1; } 2>&1
+# One run: elapsed and processor (user and system) seconds, to the millisecond.
+measure() {
+  local TIMEFORMAT='%3R %3U %3S'
+  { time "$@" >/dev/null 2>&1; } 2>&1 | awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }'
 }
-plain=()
-verify=()
+: >"$WORK/plain.runs"
+: >"$WORK/verify.runs"
 for _ in $(seq "$ROUNDS"); do
-  plain+=("$(seconds "$TALLY" "$WORK/served.log")")
-  verify+=("$(seconds "$TALLY" --verify "$WORK/served.log")")
+  measure "$TALLY" "$WORK/served.log" >>"$WORK/plain.runs"
+  measure "$TALLY" --verify "$WORK/served.log" >>"$WORK/verify.runs"
 done
-best() { printf '%s\n' "$@" | sort -n | head -1; }
-plainBest=$(best "${plain[@]}")
-verifyBest=$(best "${verify[@]}")
+best() { sort -n -k"$1" | head -1 | cut -d' ' -f"$1"; }
+plainElapsed=$(best 1 <"$WORK/plain.runs")
+plainCpu=$(best 2 <"$WORK/plain.runs")
+verifyElapsed=$(best 1 <"$WORK/verify.runs")
+verifyCpu=$(best 2 <"$WORK/verify.runs")
 peak=$(/usr/bin/time -f '%M' "$TALLY" --verify "$WORK/served.log" 2>&1 >/dev/null | tail -1)
 echo "log: $LINES lines, $(stat -c %s "$WORK/served.log") bytes; best of $ROUNDS rounds"
 "$TALLY" --verify "$WORK/served.log" | tail -1
-echo "kestar-tally:          ${plainBest} s"
-echo "kestar-tally --verify: ${verifyBest} s, peak ${peak} KiB"
-awk -v v="$verifyBest" -v p="$plainBest" 'BEGIN { printf "ratio: %.2f\n", v / p }'
+echo "kestar-tally:          ${plainElapsed} s elapsed, ${plainCpu} s processor"
+echo "kestar-tally --verify: ${verifyElapsed} s elapsed, ${verifyCpu} s processor, peak ${peak} KiB"
+awk -v v="$verifyElapsed" -v p="$plainElapsed" -v vc="$verifyCpu" -v pc="$plainCpu" 'BEGIN {
+  printf "ratio: %.2f elapsed, %.2f processor\n", v / p, vc / pc }'
