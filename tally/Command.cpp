@@ -32,16 +32,15 @@ constexpr std::string_view kHelp =
     "           face is too few to test; a value outside 1..sides is counted, not tested.\n"
     "           p is how often fair dice would stray at least this far by chance alone.\n"
     "  --by-roller  with --fairness, the same for each roller's sizes with enough dice\n"
-    "  --verify were the dice the ones the roll service committed to? For every epoch whose\n"
-    "           seed the service revealed in the log: whether the seed gives the commitment,\n"
-    "           and every roll line has the values the seed gives; \"N rolls verified\" or each\n"
-    "           line that does not match, with the values expected and found. Roll lines outside\n"
-    "           a revealed epoch are listed as unverifiable. Exit status 1 when a line does not\n"
-    "           match.\n"
+    "  --verify  were the dice the ones the roll service committed to? For every epoch\n"
+    "           whose seed the service revealed in the log: whether the seed gives the\n"
+    "           commitment, and every roll line has the values the seed gives; \"N rolls\n"
+    "           verified\" or each line that does not match, with the values expected and\n"
+    "           found. Roll lines outside a revealed epoch are listed as unverifiable.\n"
     "A roll line the rules cannot total is listed as skipped with the reason, never guessed.\n"
     "Lines not in the log's format are skipped and counted in the closing line.\n"
-    "Exit status 0 when the log was read; 2 when it cannot be read, the output cannot be\n"
-    "written or an option is wrong.\n"
+    "Exit status 0 when the log was read; 1 with --verify when a roll line does not match;\n"
+    "2 when it cannot be read, the output cannot be written or an option is wrong.\n"
     "kestar-tally --version prints the version of Kestar it belongs to.\n";
 
 struct CloseFile {
