@@ -9,6 +9,7 @@
 #include "Version.h"
 #include "chatlink/CodePage.h"
 #include "tally/LogLines.h"
+#include "tally/Verify.h"
 
 namespace kestar::tally {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 constexpr std::string_view kHelp =
     "Usage: kestar-tally [--bold] [--italic] [--underline] [--csv] [LOG]\n"
     "       kestar-tally --fairness [--by-roller] [--csv] [LOG]\n"
+    "       kestar-tally --verify [LOG]\n"
     "Totals every dice roll in a chat log written by Kestar's logger, as the dice counter would\n"
     "have: for each roll line, its line number and the lines the counter would have said, then\n"
     "per roller the rolls totalled, the sum and the highest of their totals and the first roll\n"
@@ -30,10 +32,15 @@ constexpr std::string_view kHelp =
     "           face is too few to test; a value outside 1..sides is counted, not tested.\n"
     "           p is how often fair dice would stray at least this far by chance alone.\n"
     "  --by-roller  with --fairness, the same for each roller's sizes with enough dice\n"
+    "  --verify  were the dice the ones the roll service committed to? For every epoch\n"
+    "           whose seed the service revealed in the log: whether the seed gives the\n"
+    "           commitment, and every roll line has the values the seed gives; \"N rolls\n"
+    "           verified\" or each line that does not match, with the values expected and\n"
+    "           found. Roll lines outside a revealed epoch are listed as unverifiable.\n"
     "A roll line the rules cannot total is listed as skipped with the reason, never guessed.\n"
     "Lines not in the log's format are skipped and counted in the closing line.\n"
-    "Exit status 0 when the log was read; 2 when it cannot be read, the output cannot be\n"
-    "written or an option is wrong.\n"
+    "Exit status 0 when the log was read; 1 with --verify when a roll line does not match;\n"
+    "2 when it cannot be read, the output cannot be written or an option is wrong.\n"
     "kestar-tally --version prints the version of Kestar it belongs to.\n";
 
 struct CloseFile {
@@ -59,6 +66,25 @@ void writeFairnessReport(const Invocation& invocation, const Tally& tally, std::
   }
 }
 
+int runVerify(std::FILE* in, const std::string& source, std::ostream& out, std::ostream& err) {
+  Verifier verifier(out);
+  const int readError = readLines(
+      in, [&](std::string_view line, bool overlong) { verifier.addLine(line, overlong); });
+  if (readError != 0) {
+    out.flush();
+    err << "kestar-tally: cannot read " << source << " after line " << verifier.counts().read
+        << ": " << errorText(readError) << '\n';
+    return kExitFailed;
+  }
+  verifier.finish();
+  out << verifyClosingLine(verifier.counts()) << '\n';
+  if (!out.flush()) {
+    err << "kestar-tally: cannot write the output\n";
+    return kExitFailed;
+  }
+  return verifier.counts().failed == 0 ? 0 : kExitNotMatching;
+}
+
 }  // namespace
 
 Invocation parseArguments(const std::vector<std::string_view>& arguments) {
@@ -79,6 +105,8 @@ Invocation parseArguments(const std::vector<std::string_view>& arguments) {
       invocation.fairness = true;
     } else if (argument == "--by-roller") {
       invocation.byRoller = true;
+    } else if (argument == "--verify") {
+      invocation.verify = true;
     } else if (argument.size() > 1 && argument.front() == '-') {
       invocation.error = "unknown option " + std::string(argument);
     } else if (pathGiven) {
@@ -90,6 +118,11 @@ Invocation parseArguments(const std::vector<std::string_view>& arguments) {
   }
   if (invocation.byRoller && !invocation.fairness && invocation.error.empty()) {
     invocation.error = "--by-roller goes with --fairness";
+  }
+  const Formatting& f = invocation.formatting;
+  const bool others = invocation.csv || invocation.fairness || f.bold || f.italic || f.underline;
+  if (invocation.verify && others && invocation.error.empty()) {
+    invocation.error = "--verify goes alone";
   }
   return invocation;
 }
@@ -122,12 +155,14 @@ int runTally(const std::vector<std::string_view>& arguments, std::FILE* standard
     }
   }
 
+  std::FILE* const in = fromInput ? standardInput : file.get();
+  if (invocation.verify) return runVerify(in, source, out, err);
+
   const bool listed = !invocation.csv && !invocation.fairness;
   Tally tally(invocation.formatting, listed ? &out : nullptr);
   if (invocation.fairness) tally.countFaces(invocation.byRoller);
   const int readError =
-      readLines(fromInput ? standardInput : file.get(),
-                [&](std::string_view line, bool overlong) { tally.addLine(line, overlong); });
+      readLines(in, [&](std::string_view line, bool overlong) { tally.addLine(line, overlong); });
   if (readError != 0) {
     // The rolls before the failure are listed, but a summary of part of a log would mislead.
     out.flush();

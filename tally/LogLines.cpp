@@ -1,9 +1,13 @@
 #include "tally/LogLines.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
+
+#include "chatlink/CodePage.h"
+#include "dice/rules/RollLine.h"
 
 namespace kestar::tally {
 namespace {
@@ -45,6 +49,10 @@ class LineBuilder final {
   bool overlong_ = false;
 };
 
+bool isAscii(std::string_view bytes) {
+  return std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+}
+
 }  // namespace
 
 int readLines(std::FILE* in, const LineHandler& handler) {
@@ -75,6 +83,29 @@ int readLines(std::FILE* in, const LineHandler& handler) {
       return 0;
     }
   }
+}
+
+// ASCII bytes are the same characters in every code page the system may have, so only a name
+// with other bytes needs the code page; the other lines of a log are passed over without
+// converting them.
+bool isTheService(std::string_view screenName) {
+  const auto same = [](char byte, char16_t c) { return static_cast<char16_t>(byte) == c; };
+  if (std::equal(screenName.begin(), screenName.end(), rolls::kService.begin(),
+                 rolls::kService.end(), same)) {
+    return true;
+  }
+  return !isAscii(screenName) && chatlink::fromCodePage(screenName) == rolls::kService;
+}
+
+void readText(std::string_view bytes, Text& text) {
+  text.resize(bytes.size());
+  unsigned char seen = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    seen |= byte;
+    text[i] = byte;
+  }
+  if ((seen & 0x80) != 0) text = chatlink::fromCodePage(bytes);
 }
 
 }  // namespace kestar::tally

@@ -10,6 +10,7 @@
 #include "dice/rules/Numbers.h"
 #include "dice/rules/RollLine.h"
 #include "dice/rules/TagPrefix.h"
+#include "tally/LogLines.h"
 
 namespace kestar::tally {
 namespace {
@@ -17,34 +18,6 @@ namespace {
 // The chat line's own filter turned it away: it is no roll line at all.
 bool isNoRoll(rolls::Skip skip) {
   return skip == rolls::Skip::NotTheService || skip == rolls::Skip::NoNumberAtTheEnd;
-}
-
-bool isAscii(std::string_view bytes) {
-  return std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
-}
-
-// Whether a screen name, in the log's bytes, is the service's. ASCII bytes are the same
-// characters in every code page the system may have, so only a name with other bytes needs the
-// code page; the other lines of a log are passed over without converting them.
-bool isTheService(std::string_view screenName) {
-  const auto same = [](char byte, char16_t c) { return static_cast<char16_t>(byte) == c; };
-  if (std::equal(screenName.begin(), screenName.end(), rolls::kService.begin(),
-                 rolls::kService.end(), same)) {
-    return true;
-  }
-  return !isAscii(screenName) && chatlink::fromCodePage(screenName) == rolls::kService;
-}
-
-// Text from the log's bytes into text, which keeps its room from line to line.
-void readText(std::string_view bytes, Text& text) {
-  text.resize(bytes.size());
-  unsigned char seen = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(bytes[i]);
-    seen |= byte;
-    text[i] = byte;
-  }
-  if ((seen & 0x80) != 0) text = chatlink::fromCodePage(bytes);
 }
 
 // The same the other way: text to the bytes of the log's code page, appended to out.
