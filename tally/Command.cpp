@@ -34,7 +34,7 @@ constexpr std::string_view kHelp =
     "Lines not in the log's format are skipped and counted in the closing line.\n"
     "Exit status 0 when the log was read; 2 when it cannot be read, the output cannot be\n"
     "written or an option is wrong.\n"
-    "kestar-tally --version prints the version of Kestar it belongs to.\n";
+    "kestar-tally --version prints the version of Kestar it belongs to and its licence.\n";
 
 struct CloseFile {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -98,7 +98,7 @@ int runTally(const std::vector<std::string_view>& arguments, std::FILE* standard
              std::ostream& out, std::ostream& err) {
   // Whatever else is given, as other tools do.
   if (std::ranges::find(arguments, std::string_view("--version")) != arguments.end()) {
-    out << "kestar-tally " << kVersion << '\n';
+    out << "kestar-tally " << kVersion << '\n' << kLicence;
     return 0;
   }
   const Invocation invocation = parseArguments(arguments);
