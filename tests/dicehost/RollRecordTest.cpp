@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,10 @@ system_clock::time_point at(year_month_day day, milliseconds time) {
 }
 
 TEST(RollRecord, OneLineARollInTheFileOfItsRoomAndDay) {
+  // Days and times are UTC's wherever the host is: here nine hours ahead of it.
+  const std::string zone = std::getenv("TZ") == nullptr ? "" : std::getenv("TZ");
+  ::setenv("TZ", "XST-9", 1);
+  ::tzset();
   test::TempFolder folder;
   std::vector<std::string> reports;
   RollRecord record(folder.path(), [&](const std::string& line) { reports.push_back(line); });
@@ -68,6 +74,8 @@ TEST(RollRecord, OneLineARollInTheFileOfItsRoomAndDay) {
     EXPECT_EQ(test::fileBytes(folder / roll.file), roll.contents) << roll.file;
   }
   EXPECT_EQ(reports, std::vector<std::string>{});
+  zone.empty() ? ::unsetenv("TZ") : ::setenv("TZ", zone.c_str(), 1);
+  ::tzset();
 }
 
 TEST(RollRecord, AFailedWriteIsReportedOnceAndServingGoesOn) {
