@@ -98,13 +98,14 @@ TEST(DiceHost, HangUpJoinsTheRoomsAddedAndLeavesTheRoomsRemoved) {
   ASSERT_TRUE(run.start());
   ASSERT_NE(alpha.waitFor(":DiceHost!", 10000), "") << run.log();
 
-  run.configure("room = Spar Arena\nroom = #Beta\n");
+  run.configure("room = Spar Arena\nroom = #Beta\nlines-per-second = 2\n");
   run.signal(SIGHUP);
   // The next word of the dice host in #Alpha is its PART, not a QUIT: the same connection.
   const std::string left = alpha.waitFor(":DiceHost!");
   EXPECT_NE(left.find(" PART #Alpha"), std::string::npos) << left;
   const std::string joined = beta.waitFor(":DiceHost!");
   EXPECT_NE(joined.find(" JOIN :#Beta"), std::string::npos) << joined;
+  EXPECT_TRUE(run.logged("Pacing now a burst of 4 lines, then one every 500 ms")) << run.log();
 
   // A configuration with a problem is said and changes nothing.
   run.configure("room = #Gamma\nnick = 1bad\n");
