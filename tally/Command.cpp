@@ -34,7 +34,7 @@ constexpr std::string_view kHelp =
     "Lines not in the log's format are skipped and counted in the closing line.\n"
     "Exit status 0 when the log was read; 2 when it cannot be read, the output cannot be\n"
     "written or an option is wrong.\n"
-    "kestar-tally --version prints the version of Kestar it belongs to and its licence.\n";
+    "kestar-tally --version prints the version of Kestar it belongs to.\n";
 
 struct CloseFile {
   void operator()(std::FILE* file) const { std::fclose(file); }
