@@ -81,7 +81,7 @@ std::string helpText() {
          std::string(irc::kDefaultRoller) +
          ")\n"
          "  --ca FILE        trust this certificate authority (PEM) besides the system's\n"
-         "  --version        print Kestar's version\n"
+         "  --version        print Kestar's version and licence\n"
          "  --help           show this text\n"
          "Qt's own options, such as -platform, are passed on to Qt. Kestar needs a display.\n";
 }

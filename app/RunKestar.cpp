@@ -14,7 +14,7 @@ int runKestar(int argc, char** argv) {
   // Answered before anything needs a display, so that they work on any terminal.
   const Options options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (options.version) {
-    std::cout << "kestar " << kVersion << '\n';
+    std::cout << "kestar " << kVersion << '\n' << kLicence;
     return 0;
   }
   if (options.help) {

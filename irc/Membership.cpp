@@ -53,6 +53,8 @@ void ISupport::apply(const Message& isupport) {
       for (const char c : value)
         if (c >= '0' && c <= '9' && length < 1000) length = length * 10 + (c - '0');
       if (length > 0) nickLength = length;
+    } else if (key == "BOT") {
+      botMode = value.substr(0, 1);
     }
   }
 }

@@ -23,6 +23,7 @@ struct ISupport {
   std::string paramWhenSet = "l";  // a parameter on + only
   std::string chanTypes = "#&";
   std::size_t nickLength = 9;
+  std::string botMode;  // the user mode that marks a bot (BOT=), none when not offered
 
   void apply(const Message& isupport);
   std::string fold(std::string_view name) const;

@@ -1,5 +1,7 @@
 #include "irc/Names.h"
 
+#include <charconv>
+
 namespace kestar::irc {
 namespace {
 
@@ -56,6 +58,34 @@ std::optional<std::string> channelToRoom(std::string_view channel) {
     }
   }
   return room;
+}
+
+std::optional<ServerAddress> parseServerAddress(std::string_view url) {
+  ServerAddress address;
+  constexpr std::string_view kTls = "ircs://";
+  constexpr std::string_view kPlain = "irc://";
+  if (url.starts_with(kTls)) {
+    url.remove_prefix(kTls.size());
+  } else if (url.starts_with(kPlain)) {
+    url.remove_prefix(kPlain.size());
+    address.tls = false;
+    address.port = 6667;
+  } else {
+    return std::nullopt;
+  }
+  const std::size_t colon = url.rfind(':');
+  if (colon != std::string_view::npos && url.find(']') == std::string_view::npos) {
+    const std::string_view digits = url.substr(colon + 1);
+    unsigned port = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
+    if (error != std::errc() || end != digits.data() + digits.size() || port < 1 || port > 65535)
+      return std::nullopt;
+    address.port = static_cast<unsigned short>(port);
+    url = url.substr(0, colon);
+  }
+  if (url.empty() || url.find('/') != std::string_view::npos) return std::nullopt;
+  address.host = std::string(url);
+  return address;
 }
 
 std::string alternateNick(std::string_view wanted, int attempt, std::size_t nickLength) {

@@ -18,6 +18,15 @@ std::string roomToChannel(std::string_view room);
 // The room of a channel the rule made, or nothing for any other channel name.
 std::optional<std::string> channelToRoom(std::string_view channel);
 
+// Where "ircs://HOST[:PORT]" (TLS, port 6697 unless given) or "irc://HOST[:PORT]" (no TLS, 6667)
+// points; nothing for anything else.
+struct ServerAddress {
+  std::string host;
+  unsigned short port = 6697;
+  bool tls = true;
+};
+std::optional<ServerAddress> parseServerAddress(std::string_view url);
+
 // The nick to try after the server refused the attempt-th one (1, 2, ...) before the program
 // was registered: the wanted nick cut so that a suffix fits nickLength ("_", then "1" to "9",
 // then two digits).

@@ -31,6 +31,8 @@ class SendQueue final {
   void pushFront(const std::vector<std::string>& lines);
   void pushUrgent(std::string line) { urgent_.push_back(std::move(line)); }
 
+  // From the next line on; what was sent keeps its place on the clock.
+  void setPace(Pace pace) { pace_ = pace; }
   // While held (the connection is not ready for them) only urgent lines go.
   void hold(bool held) { held_ = held; }
 

@@ -131,7 +131,7 @@ int runTally(const std::vector<std::string_view>& arguments, std::FILE* standard
              std::ostream& out, std::ostream& err) {
   // Whatever else is given, as other tools do.
   if (std::ranges::find(arguments, std::string_view("--version")) != arguments.end()) {
-    out << "kestar-tally " << kVersion << '\n';
+    out << "kestar-tally " << kVersion << '\n' << kLicence;
     return 0;
   }
   const Invocation invocation = parseArguments(arguments);

@@ -365,33 +365,14 @@ void IrcService::report() {
 namespace kestar::client {
 
 std::optional<IrcAddress> parseIrcAddress(std::string_view url) {
-  IrcAddress address;
-  constexpr std::string_view kTls = "ircs://";
-  constexpr std::string_view kPlain = "irc://";
-  if (url.substr(0, kTls.size()) == kTls) {
-    url.remove_prefix(kTls.size());
-  } else if (url.substr(0, kPlain.size()) == kPlain) {
-    url.remove_prefix(kPlain.size());
-    address.tls = false;
-    address.port = 6667;
-  } else {
-    return std::nullopt;
-  }
-  const std::size_t slash = url.find('/');
+  const std::size_t scheme = url.find("://");
+  const std::size_t slash = scheme == std::string_view::npos ? scheme : url.find('/', scheme + 3);
   if (slash == std::string_view::npos) return std::nullopt;
-  std::string_view hostPort = url.substr(0, slash);
+  const std::optional<irc::ServerAddress> server = irc::parseServerAddress(url.substr(0, slash));
   const QString room =
       QUrl::fromPercentEncoding(QByteArray::fromStdString(std::string(url.substr(slash + 1))));
-  const std::size_t colon = hostPort.rfind(':');
-  if (colon != std::string_view::npos && hostPort.find(']') == std::string_view::npos) {
-    bool ok = false;
-    const int port = QString::fromUtf8(hostPort.substr(colon + 1)).toInt(&ok);
-    if (!ok || port < 1 || port > 65535) return std::nullopt;
-    address.port = static_cast<unsigned short>(port);
-    hostPort = hostPort.substr(0, colon);
-  }
-  address.host = std::string(hostPort);
-  if (address.host.empty() || room.isEmpty()) return std::nullopt;
+  if (!server || room.isEmpty()) return std::nullopt;
+  IrcAddress address{server->host, server->port, server->tls, {}};
   if (room.startsWith(QLatin1Char('#'))) {
     const auto named = irc::channelToRoom(room.toStdString());
     if (!named) return std::nullopt;

@@ -100,6 +100,10 @@ IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
     if (socket_->state() == QAbstractSocket::UnconnectedState) lost(lossReason());
   });
   connect(socket_, &QSslSocket::disconnected, this, [this] { lost(lossReason()); });
+  connect(socket_, &QSslSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
+    if (closing_ && state == QAbstractSocket::UnconnectedState)
+      QTimer::singleShot(0, this, &IrcConnection::closed);
+  });
   connect(&quietTimer_, &QTimer::timeout, this, &IrcConnection::quiet);
   connect(&pumpTimer_, &QTimer::timeout, this, &IrcConnection::pump);
   connect(&reconnectTimer_, &QTimer::timeout, this, &IrcConnection::open);
@@ -148,13 +152,21 @@ void IrcConnection::open() {
 void IrcConnection::close(const QString& reason) {
   closing_ = true;
   reconnectTimer_.stop();
-  if (socket_->state() == QAbstractSocket::ConnectedState) {
+  const QAbstractSocket::SocketState was = socket_->state();
+  if (was == QAbstractSocket::ConnectedState) {
     writeNow(makeMessage("QUIT", {wire(reason)}));
     socket_->disconnectFromHost();
   } else {
     socket_->abort();
   }
+  if (was == QAbstractSocket::UnconnectedState) QTimer::singleShot(0, this, &IrcConnection::closed);
   lost(QStringLiteral("Closed"));
+}
+
+void IrcConnection::setPace(Pace pace) {
+  settings_.pace = pace;
+  queue_.setPace(pace);
+  pump();
 }
 
 void IrcConnection::join(const QString& channel, const QString& key) {
@@ -428,6 +440,9 @@ void IrcConnection::becomeReady() {
     if (const std::optional<std::string> line = serialise(join)) rejoins.push_back(*line);
   }
   queue_.pushFront(rejoins);
+  const std::string& botMode = members_.support().botMode;
+  if (settings_.bot && !botMode.empty())
+    send(makeMessage("MODE", {members_.self(), "+" + botMode}));
   queue_.hold(false);
   pump();
 }

@@ -29,6 +29,7 @@ struct IrcSettings {
   QString saslAccount;  // with saslPassword: log in with SASL PLAIN, or not at all
   QString saslPassword;
   Pace pace;
+  bool bot = false;      // marks itself a bot where the server offers the mode (BOT= in 005)
   int quietMs = 60000;   // silence after which the program asks the server whether it is there
   int answerMs = 30000;  // how long it then waits before it takes the connection for lost
 };
@@ -55,8 +56,10 @@ class IrcConnection final : public QObject {
   ~IrcConnection() override;
 
   void open();
-  // Says QUIT with the reason and stays disconnected.
+  // Says QUIT with the reason and stays disconnected; closed() follows once the socket has shut.
   void close(const QString& reason = {});
+  // The pace of the lines from now on, on the same connection.
+  void setPace(Pace pace);
 
   // Joins now or, while disconnected, on the next connection; every new connection rejoins.
   // JOINs of one channel are paced (JoinPacer): a knock beyond the pace sends nothing and
@@ -99,6 +102,9 @@ class IrcConnection final : public QObject {
   // The targets of said lines (one for each PRIVMSG or NOTICE line, in order) the server has
   // read; the refusal of any of them came before.
   void delivered(const QStringList& targets);
+  // After close(): what it said has gone to the server and the socket is shut. On a later round
+  // of events, never inside close().
+  void closed();
 
  private:
   void transportReady();
