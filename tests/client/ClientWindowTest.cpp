@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 
 #include "client/window/ClientWindow.h"
 #include "client/window/PracticeControls.h"
@@ -69,7 +73,56 @@ TEST(ClientWindow, APersonEntersRoomsSaysLinesAndPlaysEveryoneElse) {
   QTest::mouseClick(window.closeButton, Qt::LeftButton);
   window.refresh();
   EXPECT_EQ(rig.client.roomNames(), std::vector<std::string>{"Arena"});
-  EXPECT_EQ(window.rooms->count(), 1);
+  ASSERT_EQ(window.rooms->count(), 2);
+  EXPECT_EQ(window.rooms->item(0)->text(), "Arena");
+  EXPECT_EQ(window.rooms->item(1)->text(), "Lobby (left)");
+}
+
+TEST(ClientWindow, ShowsTheTopicNoticesApartTimesWhenAskedAndRoomsLeftUntilClosed) {
+  WindowRig rig;
+  auto& window = rig.window;
+  std::string now = "20:15";
+  rig.client.clock = [&] { return now; };
+  window.resize(900, 400);
+  window.show();
+  EXPECT_FALSE(window.timeStamps->isChecked()) << "time stamps are off at first";
+  EXPECT_EQ(window.topic->text(), "No topic");
+  QTest::mouseClick(window.openButton, Qt::LeftButton);  // "Spar Arena"
+  rig.service.setTopic("Spar Arena", "Mass spar at nine");
+  rig.service.sayAs("Spar Arena", "Ann", "ready");
+  rig.service.sayAs("Spar Arena", "Bob", "set");
+  window.refresh();
+  EXPECT_EQ(window.topic->text(), "Topic: Mass spar at nine");
+  EXPECT_EQ(window.chat->toPlainText(), "Ann:\tready\nBob:\tset");
+
+  window.timeStamps->click();
+  EXPECT_EQ(window.chat->toPlainText(), "20:15 Ann:\tready\n20:15 Bob:\tset");
+  EXPECT_TRUE(QSettings().value("client/timeStamps").toBool());
+  EXPECT_EQ(rig.client.transcript("Spar Arena"),
+            (std::vector<std::string>{"Ann:\tready", "Bob:\tset"}));
+
+  // Left, the room's lines stay until the person closes it; the client's note is no speech.
+  now = "20:30";
+  QTest::mouseClick(window.closeButton, Qt::LeftButton);
+  window.refresh();
+  ASSERT_EQ(window.rooms->count(), 1);
+  EXPECT_EQ(window.rooms->item(0)->text(), "Spar Arena (left)");
+  EXPECT_EQ(window.chat->toPlainText(),
+            "20:15 Ann:\tready\n20:15 Bob:\tset\n20:30 You left the room.");
+  const auto italic = [&](int line) {
+    QTextCursor at(window.chat->document()->findBlockByNumber(line));
+    at.movePosition(QTextCursor::EndOfBlock);
+    return at.charFormat().fontItalic();
+  };
+  EXPECT_FALSE(italic(1)) << "speech looks like a notice";
+  EXPECT_TRUE(italic(2)) << "a notice looks like speech";
+  EXPECT_EQ(window.closeButton->text(), "Close");
+  QTest::mouseClick(window.closeButton, Qt::LeftButton);
+  window.refresh();
+  EXPECT_EQ(window.rooms->count(), 0);
+  EXPECT_EQ(window.chat->toPlainText(), "");
+  window.timeStamps->click();
+  EXPECT_FALSE(QSettings().value("client/timeStamps").toBool());
 }
 
 TEST(ClientWindow, APersonSetsPlacesSignsNamesOnAndOffSendsMessagesAndPressesTheBox) {

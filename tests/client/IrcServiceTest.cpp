@@ -41,8 +41,11 @@ struct IrcRig : test::IrcClient {
   bool hasPerson(const std::string& room, const std::string& nick) {
     return QTest::qWaitFor(
         [&] {
+          // Whatever the mark of the nick's rank.
           const auto people = client.people(room);
-          return std::find(people.begin(), people.end(), nick) != people.end();
+          return std::any_of(people.begin(), people.end(), [&](const std::string& shown) {
+            return shown.substr(shown.find_first_not_of("~&@%+")) == nick;
+          });
         },
         5000);
   }
@@ -138,7 +141,7 @@ TEST(IrcService, ChatRollsAndWhoseRollsCount) {
                             "The roll service DiceHost is here and a channel operator: its rolls "
                             "show as OnlineHost."));
   EXPECT_EQ(counter.client.people("Spar Arena"),
-            (std::vector<std::string>{"bob", "carol", "DiceHost"}));
+            (std::vector<std::string>{"@DiceHost", "bob", "carol"}));
 
   // A player's roll: answered by the serving Kestar under its nick, seen by all as OnlineHost.
   bob.send(
