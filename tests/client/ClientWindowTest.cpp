@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,8 +13,11 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include "app/ClientSide.h"
+#include "app/KestarProgram.h"
 #include "client/window/ClientWindow.h"
 #include "client/window/PracticeControls.h"
+#include "shell/QtHost.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {
@@ -168,6 +172,35 @@ TEST(ClientWindow, APersonSetsPlacesSignsNamesOnAndOffSendsMessagesAndPressesThe
   window.refresh();
   EXPECT_EQ(rig.client.messageBox(), 0u);
   EXPECT_FALSE(window.boxButton->isEnabled());
+}
+
+TEST(ClientWindow, TheRoomBoxStartsWithTheRoomOfTheIrcAddressOrThePracticeRoom) {
+  const struct {
+    std::vector<std::string> options;
+    const char* remembered;  // the IRC controls' last address
+    const char* room;
+  } cases[] = {
+      {{}, "", "Spar Arena"},
+      {{"--irc"}, "irc://127.0.0.1:6667/%23Mass_Spar", "Mass Spar"},
+      {{"--irc"}, "ircs://h/Lobby", "Lobby"},
+      {{"--irc"}, "", ""},
+  };
+  for (const auto& c : cases) {
+    // Without a nick remembered the service does not connect.
+    QSettings().setValue("irc/address", c.remembered);
+    const auto side = app::makeClientSide(app::parseOptions(c.options));
+    shell::QtHost host;
+    app::KestarProgram program(side->api(), host);
+    side->show(program);
+    const client::ClientWindow* shown = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (const auto* found = dynamic_cast<client::ClientWindow*>(window)) shown = found;
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->roomName->text(), c.room) << c.remembered;
+    host.end();
+  }
+  QSettings().remove("irc");
 }
 
 }  // namespace

@@ -238,6 +238,31 @@ TEST(IrcService, FullRoomsAndInstantMessages) {
   }));
 }
 
+TEST(IrcService, ShowsTheTopicRanksAndChannelNoticesAsAnIrcClientDoes) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));  // the first in: an operator
+  bob.send("TOPIC #Spar_Arena :Mass spar at nine");
+  ASSERT_FALSE(bob.waitFor(" TOPIC ").empty());
+  IrcRig rig(server.port(), "ann");
+  ASSERT_TRUE(rig.enter("Spar Arena"));
+  RawClient cy(server.port(), "cy");
+  ASSERT_TRUE(cy.joined("#Spar_Arena"));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return rig.client.topic("Spar Arena") == "Mass spar at nine"; }));
+
+  bob.send("MODE #Spar_Arena +v cy");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return rig.client.people("Spar Arena") == std::vector<std::string>{"@bob", "+cy", "ann"};
+  }));
+  bob.send("TOPIC #Spar_Arena :Round two");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return rig.client.topic("Spar Arena") == "Round two"; }));
+  bob.send("NOTICE #Spar_Arena :the spar begins");
+  EXPECT_TRUE(rig.shows("Spar Arena", "-bob- the spar begins"));
+  EXPECT_TRUE(rig.client.sentByUser().empty());
+}
+
 TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {
   Ngircd server;
   ASSERT_TRUE(server.start());
