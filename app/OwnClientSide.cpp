@@ -1,12 +1,22 @@
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
+#include <QTabWidget>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
 #include "app/ClientSide.h"
+#include "app/OwnClient.h"
+#include "chatlink/CodePage.h"
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "client/practice/PracticeService.h"
@@ -17,6 +27,35 @@
 
 namespace kestar::app {
 namespace {
+
+// The client takes the top of the screen, as wide as the screen up to a width where its lines
+// read well, and half its height: Kestar's windows open in the half below, so that on a screen as
+// small as 1024 by 768 a person runs a spar without moving a window.
+void placeAtTop(QWidget& window) {
+  constexpr int kWidest = 1024;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect available = screen->availableGeometry();
+  const auto fit = [&](QSize frame) {
+    const QSize inner(std::min(available.width(), kWidest) - frame.width(),
+                      available.height() / 2 - frame.height());
+    window.resize(inner.expandedTo(window.minimumSizeHint()));
+    window.move(available.topLeft());
+  };
+  // A frame of a common size until the window manager has framed the window; Kestar's windows
+  // open beside the client once it stands where it will be, so wait for that, a second at most.
+  fit(QSize(2, 24));
+  window.show();
+  QElapsedTimer waited;
+  waited.start();
+  while (!window.windowHandle()->isExposed() && waited.elapsed() < 1000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(20);
+  }
+  QCoreApplication::processEvents();
+  const QSize frame = window.frameGeometry().size() - window.size();
+  if (!frame.isEmpty()) fit(frame);
+}
 
 class OwnClientSide final : public ClientSide {
  public:
@@ -80,23 +119,24 @@ class OwnClientSide final : public ClientSide {
     window_ = std::make_unique<client::ClientWindow>(*client_, windows_);
     if (irc_) {
       window_->setServiceControls(new client::IrcControls(*irc_, *client_, ircAddress_));
+      window_->roomName->setText(room_ ? QString::fromStdString(room_->room) : QString());
     } else {
       window_->setServiceControls(new client::PracticeControls(*practice_, *window_));
     }
     // Closing the client ends the whole demonstration.
     window_->onClosed = [&program] { program.end(); };
-    window_->move(40, 60);
-    window_->show();
-    // Kestar's windows open beside the room's chat, its people and the row the user says lines
-    // in, not over them.
+    placeAtTop(*window_);
+    followOwnClient(program, *client_);
+    // Kestar's windows open beside the room's chat, its people, the row the user says lines in
+    // and the service's controls under them, not over them.
     program.keepClear = [this] {
       const auto onScreen = [](const QWidget* widget) {
         return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
       };
       if (!window_->isVisible()) return QRect();
-      return onScreen(window_->chat)
+      return onScreen(window_->topic)
           .united(onScreen(window_->people))
-          .united(onScreen(window_->goButton));
+          .united(onScreen(window_->pages));
     };
   }
 
@@ -117,6 +157,12 @@ bool hasEnvironment(const char* name) {
 }
 
 }  // namespace
+
+void followOwnClient(shell::Program& program, client::Client& client) {
+  program.roomBusted = [&client](const Text& keyword, int knocks) {
+    return knocks > 0 && client.room(client::keywordRoom(chatlink::toCodePage(keyword))) != 0;
+  };
+}
 
 std::unique_ptr<ClientSide> makeClientSide(const Options& options) {
   return std::make_unique<OwnClientSide>(options);

@@ -10,6 +10,16 @@
 // crosses in both directions as bytes in the 8-bit code page, as the client's windows hold it.
 namespace kestar::client {
 
+// Someone in a room as its people list shows them. rank orders the list, highest first (0: none);
+// mark stands before the name ("@" a channel operator, "+" a voiced person, "" none).
+struct Person {
+  std::string name;
+  std::string mark;
+  int rank = 0;
+
+  friend bool operator==(const Person&, const Person&) = default;
+};
+
 // What a service tells the client. The client may call the service again from inside any of these.
 class ServiceListener {
  public:
@@ -26,8 +36,10 @@ class ServiceListener {
                         const std::string& text) = 0;
   // Someone came, went, or set the topic: shown in the room's transcript, never as a chat line.
   virtual void roomNotice(const std::string& room, const std::string& text) = 0;
-  // Everyone in the room, the user included.
-  virtual void peopleChanged(const std::string& room, const std::vector<std::string>& people) = 0;
+  // The room's topic as it stands now ("" for none), shown above its transcript.
+  virtual void topicChanged(const std::string& room, const std::string& topic) = 0;
+  // Everyone in the room, the user included, in any order.
+  virtual void peopleChanged(const std::string& room, const std::vector<Person>& people) = 0;
   // The outcome of sendInstantMessage with the same ticket; a refusal's text goes to the client's
   // message box.
   virtual void instantMessageDelivered(int ticket) = 0;

@@ -1,6 +1,8 @@
 #include "client/Client.h"
 
 #include <algorithm>
+#include <cctype>
+#include <utility>
 
 namespace kestar::client {
 namespace {
@@ -34,7 +36,22 @@ std::string oneLine(std::string text, std::string_view asBlanks) {
   return text;
 }
 
+std::string folded(const std::string& name) {
+  std::string result = name;
+  for (char& c : result)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return result;
+}
+
 }  // namespace
+
+std::string keywordRoom(const std::string& typed) {
+  const std::string keyword = trimmed(typed);
+  if (!startsWith(keyword, kRoomKeyword)) return {};
+  const std::string codes = keyword.substr(kRoomKeyword.size());
+  const std::size_t mark = codes.find(kRoomNameMark);
+  return mark == std::string::npos ? std::string() : codes.substr(mark + kRoomNameMark.size());
+}
 
 Client::Client(Desktop& windows, ChatService& service) : windows_(windows), service_(service) {
   frame_ = windows_.create(0, "AOL Frame25", "America  Online");
@@ -81,17 +98,60 @@ Hwnd Client::openRoom(const std::string& name) {
 
 void Client::closeRoom(const std::string& name) {
   if (findRoom(name) == nullptr) return;
-  removeRoom(name);
+  removeRoom(name, "You left the room.");
   windows_.post([this, name] { service_.leaveRoom(name); });
 }
 
-void Client::removeRoom(const std::string& name) {
+void Client::removeRoom(const std::string& name, const std::string& why) {
   const auto it = std::find_if(rooms_.begin(), rooms_.end(),
                                [&](const Room& room) { return room.name == name; });
   if (it == rooms_.end()) return;
+  Earlier kept{name, {}};
+  if (Earlier* before = earlier(name)) {
+    kept.lines = std::move(before->lines);
+    forgetRoom(name);
+  }
+  const auto& lines = windows_.lines(it->transcript);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    kept.lines.push_back(ShownLine{it->times[i], lines[i]});
+  kept.lines.push_back(ShownLine{clock ? clock() : std::string(), why});
+  while (kept.lines.size() > transcriptLimit_)
+    kept.lines.pop_front();
+  earlier_.push_back(std::move(kept));
   const Hwnd window = it->window;
   rooms_.erase(it);
   windows_.destroy(window);
+}
+
+Client::Earlier* Client::earlier(const std::string& room) {
+  const auto it = std::find_if(earlier_.begin(), earlier_.end(),
+                               [&](const Earlier& kept) { return kept.room == room; });
+  return it == earlier_.end() ? nullptr : &*it;
+}
+
+std::vector<ShownLine> Client::history(const std::string& room) const {
+  std::vector<ShownLine> shown;
+  for (const Earlier& kept : earlier_) {
+    if (kept.room == room) shown.assign(kept.lines.begin(), kept.lines.end());
+  }
+  if (const Room* open = findRoom(room)) {
+    const auto& lines = windows_.lines(open->transcript);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      shown.push_back(ShownLine{open->times[i], lines[i]});
+  }
+  return shown;
+}
+
+std::vector<std::string> Client::leftRooms() const {
+  std::vector<std::string> names;
+  for (const Earlier& kept : earlier_) {
+    if (findRoom(kept.room) == nullptr) names.push_back(kept.room);
+  }
+  return names;
+}
+
+void Client::forgetRoom(const std::string& room) {
+  std::erase_if(earlier_, [&](const Earlier& kept) { return kept.room == room; });
 }
 
 Hwnd Client::room(const std::string& name) const {
@@ -146,6 +206,11 @@ std::vector<std::string> Client::people(const std::string& room) const {
   if (found == nullptr) return {};
   const auto& lines = windows_.lines(found->people);
   return {lines.begin(), lines.end()};
+}
+
+std::string Client::topic(const std::string& room) const {
+  const Room* found = findRoom(room);
+  return found == nullptr ? std::string() : found->topic;
 }
 
 void Client::typeLine(const std::string& room, const std::string& line) {
@@ -208,8 +273,11 @@ void Client::pressMessageBox() {
 
 void Client::setTranscriptLimit(std::size_t lines) {
   transcriptLimit_ = std::max<std::size_t>(1, lines);
-  for (const Room& room : rooms_)
+  for (Room& room : rooms_) {
     windows_.trimLines(room.transcript, transcriptLimit_);
+    while (room.times.size() > transcriptLimit_)
+      room.times.pop_front();
+  }
 }
 
 const Client::Room* Client::findRoom(const std::string& name) const {
@@ -217,6 +285,10 @@ const Client::Room* Client::findRoom(const std::string& name) const {
     if (room.name == name) return &room;
   }
   return nullptr;
+}
+
+Client::Room* Client::findRoom(const std::string& name) {
+  return const_cast<Room*>(std::as_const(*this).findRoom(name));
 }
 
 LParam Client::inputProc(Desktop& windows, Hwnd input, const Message& message) {
@@ -258,9 +330,7 @@ void Client::goTo(const std::string& typed) {
   if (keyword.empty()) return;
   keywords_.push_back(keyword);
   if (startsWith(keyword, kRoomKeyword)) {
-    const std::string codes = keyword.substr(kRoomKeyword.size());
-    const std::size_t mark = codes.find(kRoomNameMark);
-    if (mark != std::string::npos) goToRoom(codes.substr(mark + kRoomNameMark.size()));
+    goToRoom(keywordRoom(keyword));
   } else if (startsWith(keyword, kImKeyword)) {
     openIm(keyword.substr(kImKeyword.size()));
   }
@@ -319,9 +389,12 @@ LParam Client::boxButtonProc(Desktop& windows, Hwnd button, const Message& messa
   return 0;
 }
 
-void Client::showLine(const Room& room, std::string line) {
+void Client::showLine(Room& room, std::string line) {
   windows_.appendLine(room.transcript, std::move(line));
+  room.times.push_back(clock ? clock() : std::string());
   windows_.trimLines(room.transcript, transcriptLimit_);
+  while (room.times.size() > transcriptLimit_)
+    room.times.pop_front();
 }
 
 void Client::roomEntered(const std::string& room) {
@@ -333,12 +406,12 @@ void Client::joinRefused(const std::string&, const std::string& text) {
 }
 
 void Client::roomLeft(const std::string& room) {
-  removeRoom(room);
+  removeRoom(room, "You were put out of the room.");
 }
 
 void Client::chatLine(const std::string& room, const std::string& speaker,
                       const std::string& text) {
-  const Room* found = findRoom(room);
+  Room* found = findRoom(room);
   if (found == nullptr) return;
   // A tab in a name would move where the line splits into name and text.
   std::string said = oneLine(text, "\r\n");
@@ -348,15 +421,27 @@ void Client::chatLine(const std::string& room, const std::string& speaker,
 
 void Client::roomNotice(const std::string& room, const std::string& text) {
   // Without a tab, no notice reads as someone's chat line.
-  if (const Room* found = findRoom(room)) showLine(*found, oneLine(text, "\r\n\t"));
+  if (Room* found = findRoom(room)) showLine(*found, oneLine(text, "\r\n\t"));
 }
 
-void Client::peopleChanged(const std::string& room, const std::vector<std::string>& people) {
+void Client::topicChanged(const std::string& room, const std::string& topic) {
+  Room* found = findRoom(room);
+  if (found == nullptr) return;
+  found->topic = oneLine(topic, "\r\n\t");
+  if (onNews) onNews();
+}
+
+void Client::peopleChanged(const std::string& room, const std::vector<Person>& people) {
   const Room* found = findRoom(room);
   if (found == nullptr) return;
+  std::vector<Person> listed = people;
+  std::ranges::stable_sort(listed, [](const Person& a, const Person& b) {
+    if (a.rank != b.rank) return a.rank > b.rank;
+    return folded(a.name) < folded(b.name);
+  });
   windows_.trimLines(found->people, 0);
-  for (const std::string& name : people)
-    windows_.appendLine(found->people, name);
+  for (const Person& person : listed)
+    windows_.appendLine(found->people, person.mark + person.name);
 }
 
 void Client::instantMessageDelivered(int ticket) {

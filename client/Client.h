@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -25,6 +26,19 @@ struct ImWindow {
   Hwnd sendButton = 0;  // its ninth "_AOL_Icon", 0 when it has fewer
   std::string to;
 };
+
+// A line of a room as the client's window shows it: the time it came ("" when the client keeps no
+// clock) and the line as the transcript holds it.
+struct ShownLine {
+  std::string time;
+  std::string line;
+
+  friend bool operator==(const ShownLine&, const ShownLine&) = default;
+};
+
+// The room a keyword asks the client to enter: the name after the first "-2-" of an "aol://2719:"
+// keyword, blanks at the keyword's ends removed; "" for any other keyword.
+std::string keywordRoom(const std::string& keyword);
 
 // A message box the client showed: a top-level "#32770" captioned "America Online".
 struct ShownBox {
@@ -68,8 +82,20 @@ class Client final : private ServiceListener {
   std::vector<std::string> sentByUser() const;
   // The text waiting in a room's input box.
   std::string inputText(const std::string& room) const;
-  // The room's people list.
+  // The room's people list: each name after the mark of its rank, the highest ranks first, then
+  // by name without regard to letter case, as chat clients list them.
   std::vector<std::string> people(const std::string& room) const;
+  // The room's topic, as the service last told it.
+  std::string topic(const std::string& room) const;
+
+  // What a person reads of a room: the lines of the user's earlier stays in it, kept after the
+  // user left or was put out until forgetRoom, then the open room's transcript.
+  std::vector<ShownLine> history(const std::string& room) const;
+  // Rooms the user is no longer in whose lines are kept, in the order they were left.
+  std::vector<std::string> leftRooms() const;
+  void forgetRoom(const std::string& room);
+  // The time of day a line comes at, kept beside it for the window; unset, lines have none.
+  std::function<std::string()> clock;
 
   // What a person does at the keyboard: types a line into a room's input box and presses Enter;
   // types a keyword into the keyword box and presses Enter; writes an instant message in a new
@@ -123,17 +149,26 @@ class Client final : private ServiceListener {
     Hwnd transcript = 0;
     Hwnd input = 0;
     Hwnd people = 0;
+    std::deque<std::string> times;  // of the transcript's lines
+    std::string topic;
+  };
+  struct Earlier {
+    std::string room;
+    std::deque<ShownLine> lines;
   };
 
   const Room* findRoom(const std::string& name) const;
-  void removeRoom(const std::string& name);
+  Room* findRoom(const std::string& name);
+  // Closes the room's window; its lines are kept for the person, ended by a note of why.
+  void removeRoom(const std::string& name, const std::string& why);
+  Earlier* earlier(const std::string& room);
   LParam keywordProc(Desktop& windows, Hwnd box, const Message& message);
   void goTo(const std::string& keyword);
   const ImWindow& openIm(const std::string& to);
   void sendIm(Hwnd window, const std::string& to, const std::string& text);
   LParam boxButtonProc(Desktop& windows, Hwnd button, const Message& message);
   LParam inputProc(Desktop& windows, Hwnd input, const Message& message);
-  void showLine(const Room& room, std::string line);
+  void showLine(Room& room, std::string line);
   void pressEnter(Hwnd box, const std::string& text);
 
   // ServiceListener
@@ -143,7 +178,8 @@ class Client final : private ServiceListener {
   void chatLine(const std::string& room, const std::string& speaker,
                 const std::string& text) override;
   void roomNotice(const std::string& room, const std::string& text) override;
-  void peopleChanged(const std::string& room, const std::vector<std::string>& people) override;
+  void topicChanged(const std::string& room, const std::string& topic) override;
+  void peopleChanged(const std::string& room, const std::vector<Person>& people) override;
   void instantMessageDelivered(int ticket) override;
   void instantMessageRefused(int ticket, const std::string& text) override;
   void instantMessageReceived(const std::string& from, const std::string& text) override;
@@ -154,6 +190,7 @@ class Client final : private ServiceListener {
   Hwnd frame_ = 0;
   Hwnd mdi_ = 0;
   std::vector<Room> rooms_;
+  std::vector<Earlier> earlier_;  // in the order the rooms were left
   std::vector<std::string> sentByUser_;
   std::size_t transcriptLimit_ = 2000;
   Hwnd keywordBox_ = 0;

@@ -119,6 +119,11 @@ void Dice::Command9_Click() {
 void Dice::Form_Load() {
   shell::StayOnTop(*this);
   Command2->setEnabled(false);
+  Status->setStanding(QStringLiteral("Stopped"));
+}
+
+QString Dice::workGoingOn() const {
+  return Command2->isEnabled() ? QStringLiteral("Dice counter: counting") : QString();
 }
 
 void Dice::applyTagPrefix() {
@@ -132,12 +137,16 @@ void Dice::Command1_Click() {
   Chat1.StartScan();
   Command2->setEnabled(true);
   Command1->setEnabled(false);
+  Status->setStanding(QStringLiteral("Counting"));
+  program().workChanged();
 }
 
 void Dice::Command2_Click() {
   Chat1.StopScan();
   Command2->setEnabled(false);
   Command1->setEnabled(true);
+  Status->setStanding(QStringLiteral("Stopped"));
+  program().workChanged();
 }
 
 void Dice::Command3_Click() {
@@ -180,7 +189,7 @@ void Dice::sayCalculator(const QString& why) {
     Status->say(why);
     QToolTip::showText(Text6->mapToGlobal(QPoint(0, Text6->height())), why, Text6);
   } else if (!Status->busy()) {
-    Status->clear();  // a scroll's progress stands
+    Status->say({});  // a scroll's progress stands
   }
 }
 

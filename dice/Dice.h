@@ -37,9 +37,11 @@ class Dice final : public shell::Form {
   QLineEdit* const Text7;       // calculator: the running total
   QPushButton* const Command8;  // Clear
   QPushButton* const Command9;  // Logger
-  // How far a scroll has got, and what the calculator could not take.
+  // Whether the window counts, how far a scroll has got, and what the calculator could not take.
   shell::StatusLine* const Status;
   chatlink::ChatScanner Chat1;
+
+  QString workGoingOn() const override;
 
  protected:
   void Form_Load() override;

@@ -121,6 +121,18 @@ std::vector<std::string> Membership::names(std::string_view channel) const {
   return result;
 }
 
+std::string Membership::rankPrefix(std::string_view channel, std::string_view nick) const {
+  const Channel* found = find(channel);
+  if (found == nullptr) return {};
+  const auto member = found->members.find(support_.fold(nick));
+  if (member == found->members.end()) return {};
+  std::size_t highest = std::string::npos;
+  for (const char mode : member->second.modes)
+    highest = std::min(highest, support_.prefixModes.find(mode));
+  return highest < support_.prefixSymbols.size() ? support_.prefixSymbols.substr(highest, 1)
+                                                 : std::string();
+}
+
 std::vector<std::string> Membership::channelsWith(std::string_view nick) const {
   std::vector<std::string> result;
   const std::string folded = support_.fold(nick);

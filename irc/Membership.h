@@ -55,6 +55,8 @@ class Membership final {
   Status isOperator(std::string_view channel, std::string_view nick) const;
   // The nicks in the channel as the server spells them, sorted without regard to case.
   std::vector<std::string> names(std::string_view channel) const;
+  // The prefix of the nick's highest rank in the channel ("@", "+", ...), "" for none.
+  std::string rankPrefix(std::string_view channel, std::string_view nick) const;
   // The channels the nick is in, as far as the program sees.
   std::vector<std::string> channelsWith(std::string_view nick) const;
 

@@ -90,6 +90,8 @@ Room::Room(shell::Program& program)
   Text5->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Text5->setTabChangesFocus(true);
   Text5->setMinimumHeight(90);
+  // The room's whole name in sight, its caption too.
+  Text1->setMinimumWidth(Text1->fontMetrics().averageCharWidth() * (kRoomNameLength + 2));
   shell::describe(Combo1, QStringLiteral("Location"), QStringLiteral("Where the room is listed"));
   shell::describe(Combo2, QStringLiteral("Category"),
                   QStringLiteral("The room's category (not used for a private room)"));
@@ -165,8 +167,11 @@ void Room::Command1_Click() {
   Command2->setEnabled(true);
   BuildKeyword();
   const chatlink::Link& client = link();
-  while (!client.host.ended() && StopRequested == 0 && AttemptCount < kMostAttempts &&
-         chatlink::FindChatRoom(client) == 0) {
+  const auto busted = [&] {
+    const auto& rule = program().roomBusted;
+    return rule ? rule(RoomKeyword, AttemptCount + 1) : chatlink::FindChatRoom(client) != 0;
+  };
+  while (!client.host.ended() && StopRequested == 0 && AttemptCount < kMostAttempts && !busted()) {
     chatlink::SendKeyword(client, RoomKeyword);
     chatlink::DismissMessageBox(client);
     chatlink::Pause(client.host, 1);

@@ -23,6 +23,9 @@ class Form : public QWidget {
   void Show(const Form* opener = nullptr);
   void Hide();
 
+  // The work the window goes on with while hidden, for the launcher to show ("" for none).
+  virtual QString workGoingOn() const { return {}; }
+
  protected:
   virtual void Form_Load() {}
   // The system close of any window ends the program.

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "shell/Form.h"
+#include "shell/Startup.h"
 
 namespace kestar::shell {
 
@@ -45,6 +46,10 @@ void Program::hide(FormId id) {
 
 void Program::start() {
   show(FormId::Startup);
+}
+
+void Program::workChanged() {
+  if (auto* launcher = dynamic_cast<Startup*>(existing(FormId::Startup))) launcher->showWork();
 }
 
 void Program::end() {

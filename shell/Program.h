@@ -45,6 +45,8 @@ class Program {
 
   // Shows the launcher.
   void start();
+  // A window's work going on while hidden began or ended: the launcher shows it.
+  void workChanged();
   // Ends the whole program at once: no further events, nothing more sent, every window gone from
   // the screen. Files the windows hold are closed with what was written when they are destroyed.
   void end();
@@ -60,6 +62,10 @@ class Program {
   // Where on the screen the client shows its chat, which windows leave clear where there is room;
   // unset when the client shows nothing of its own.
   std::function<QRect()> keepClear;
+  // Whether a room-bust run is in, after knocks knocks at keyword. Unset: whether the client
+  // shows a chat room, whichever it is and before the first knock too, as the real client shows
+  // one room at a time.
+  std::function<bool(const Text& keyword, int knocks)> roomBusted;
 
  protected:
   virtual std::unique_ptr<Form> makeForm(FormId id) = 0;

@@ -15,7 +15,8 @@ Startup::Startup(Program& program)
       Command6(makeButton(QStringLiteral("Scroll Moves"), this)),
       Command2(makeButton(QStringLiteral("AFK"), this)),
       Command4(makeButton(QStringLiteral("About"), this)),
-      Command3(makeButton(QStringLiteral("Close"), this)) {
+      Command3(makeButton(QStringLiteral("Close"), this)),
+      Working(new StatusLine(this)) {
   auto* grid = new QGridLayout(this);
   grid->addWidget(Command1, 0, 0);
   grid->addWidget(Command5, 0, 1);
@@ -23,6 +24,7 @@ Startup::Startup(Program& program)
   grid->addWidget(Command2, 1, 1);
   grid->addWidget(Command4, 2, 0);
   grid->addWidget(Command3, 2, 1);
+  grid->addWidget(Working, 3, 0, 1, 2);
   chainFocus({Command1, Command5, Command6, Command2, Command4, Command3});
 
   connect(Command1, &QPushButton::clicked, this, [this] { openTool(FormId::Dice); });
@@ -35,6 +37,17 @@ Startup::Startup(Program& program)
 
 void Startup::Form_Load() {
   StayOnTop(*this);
+  showWork();
+}
+
+void Startup::showWork() {
+  QStringList work;
+  for (std::size_t id = 0; id < kFormCount; ++id) {
+    if (const Form* window = program().existing(static_cast<FormId>(id))) {
+      if (!window->workGoingOn().isEmpty()) work << window->workGoingOn();
+    }
+  }
+  Working->setStanding(work.join(QLatin1Char('\n')));
 }
 
 void Startup::Command3_Click() {

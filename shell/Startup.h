@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/Form.h"
+#include "shell/StatusLine.h"
 
 class QPushButton;
 
@@ -18,6 +19,10 @@ class Startup final : public Form {
   QPushButton* const Command2;  // AFK
   QPushButton* const Command4;  // About
   QPushButton* const Command3;  // Close
+  // The work the hidden tools go on with, so that a person finds them again.
+  StatusLine* const Working;
+
+  void showWork();
 
  protected:
   void Form_Load() override;

@@ -13,9 +13,13 @@ class StatusLine final : public QLabel {
  public:
   explicit StatusLine(QWidget* parent);
 
-  // A note that stays until the next one or the next send.
+  // A note that stays until the next one or the next send; an empty one gives the line back to
+  // the standing text.
   void say(const QString& text);
   bool busy() const { return sends_ > 0; }
+  // What the line says when it has nothing else to say: how the window stands ("Counting"). It
+  // shows at once unless a send is speaking.
+  void setStanding(const QString& text);
 
   // A timed send, from its making to its end. Sends nest inside each other's pauses: the innermost
   // one speaks, and the one it came into speaks again once it is over.
@@ -32,8 +36,16 @@ class StatusLine final : public QLabel {
     const QString interrupted_;
   };
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  // Shows the text, as tall as its wrapped lines need, so that no window lays it over its
+  // neighbours.
+  void showText(const QString& text);
+
   int sends_ = 0;
+  QString standing_;
 };
 
 // Scrolls a text into the room as ScrollText does, saying on the status line which line is going

@@ -214,12 +214,15 @@ Init::Init(shell::Program& program)
   right->addLayout(worth);
   right->addLayout(buttons);
   right->addWidget(Label4);
-  right->addWidget(Status);
   right->addStretch(1);
 
-  auto* window = new QHBoxLayout(this);
-  window->addLayout(left, 1);
-  window->addLayout(right);
+  // The status line runs under both halves, so that what it says fits on one line.
+  auto* halves = new QHBoxLayout;
+  halves->addLayout(left, 1);
+  halves->addLayout(right);
+  auto* window = new QVBoxLayout(this);
+  window->addLayout(halves, 1);
+  window->addWidget(Status);
 
   shell::chainFocus({Command1, Command2, Command5, Command7, Command8, Command6, Command3, Command4,
                      Text4, Text5, Command9, List1, List2, List3, Command11, Text2, Command10,

@@ -221,6 +221,11 @@ void IrcService::onChat(const QString& target, const QString& nick, const QStrin
     listener_->roomNotice(room, "* " + narrow(nick) + " " + said);
     return;
   }
+  // A notice to the channel is no one's speech, nor a roll.
+  if (kind == IrcConnection::Kind::Notice) {
+    listener_->roomNotice(room, "-" + narrow(nick) + "- " + said);
+    return;
+  }
   const std::string speaker = narrowWire(irc::speakerName(
       connection_->members(), target.toStdString(), nick.toStdString(), settings_.roller));
   listener_->chatLine(room, speaker, said);
@@ -272,13 +277,20 @@ void IrcService::onNickChanged(const QString& from, const QString& to) {
 void IrcService::onTopic(const QString& channel, const QString& nick, const QString& topic) {
   notice(channel, nick.isEmpty() ? "The topic is: " + narrow(topic)
                                  : narrow(nick) + " set the topic: " + narrow(topic));
+  if (listener_ != nullptr && isRoom(channel))
+    listener_->topicChanged(roomOf(channel), narrow(topic));
 }
 
 void IrcService::onNames(const QString& channel) {
   if (listener_ == nullptr || !isRoom(channel)) return;
-  std::vector<std::string> people;
-  for (const std::string& name : connection_->members().names(channel.toStdString()))
-    people.push_back(narrowWire(name));
+  const irc::Membership& members = connection_->members();
+  const std::string& ranks = members.support().prefixSymbols;
+  std::vector<Person> people;
+  for (const std::string& name : members.names(channel.toStdString())) {
+    const std::string mark = members.rankPrefix(channel.toStdString(), name);
+    const int rank = mark.empty() ? 0 : static_cast<int>(ranks.size() - ranks.find(mark));
+    people.push_back(Person{narrowWire(name), mark, rank});
+  }
   listener_->peopleChanged(roomOf(channel), people);
   checkRoller(channel);
 }

@@ -61,6 +61,10 @@ void PracticeService::sayAs(const std::string& room, const std::string& speaker,
   });
 }
 
+void PracticeService::setTopic(const std::string& room, const std::string& topic) {
+  if (listener_ != nullptr) listener_->topicChanged(room, topic);
+}
+
 void PracticeService::sendInstantMessage(int ticket, const std::string& to,
                                          const std::string& text) {
   if (listener_ == nullptr) return;

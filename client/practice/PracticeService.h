@@ -39,6 +39,9 @@ class PracticeService final : public ChatService {
   // Someone in the room says a line, which appears at once; a line that asks the service for a
   // roll is answered on a later round.
   void sayAs(const std::string& room, const std::string& speaker, const std::string& text);
+  // Someone sets the room's topic. The practice rooms have none at first, and no one in them has
+  // a rank.
+  void setTopic(const std::string& room, const std::string& topic);
 
   // Places in the rooms the user asks to enter. A room holds its capacity (23 unless set); people
   // are those in it besides the user. A room with no place left turns the user away. Either may

@@ -1,7 +1,6 @@
 #include "client/window/IrcControls.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,14 +36,10 @@ IrcControls::IrcControls(IrcService& service, Client& client, const QString& at)
   row->addWidget(nick);
   row->addWidget(connectButton);
   row->addWidget(disconnectButton);
-  auto* box = new QGroupBox(QStringLiteral("IRC"), this);
-  auto* column = new QVBoxLayout(box);
+  auto* column = new QVBoxLayout(this);
   column->addLayout(row);
-  column->addWidget(serveRolls);
+  column->addWidget(serveRolls, 0, Qt::AlignLeft);
   column->addWidget(state);
-  auto* whole = new QVBoxLayout(this);
-  whole->setContentsMargins(0, 0, 0, 0);
-  whole->addWidget(box);
 
   connect(connectButton, &QPushButton::clicked, this, &IrcControls::connectNow);
   connect(disconnectButton, &QPushButton::clicked, this, [this] { service_.signOff(); });
@@ -71,6 +66,10 @@ void IrcControls::connectNow() {
   settings.setValue(QStringLiteral("irc/nick"), connection.nick);
   service_.connectTo(connection);
   client_.goToRoom(toClient(QString::fromStdString(parsed->room)));
+}
+
+QString IrcControls::title() const {
+  return QStringLiteral("IRC");
 }
 
 void IrcControls::refresh() {

@@ -27,6 +27,7 @@ class IrcControls final : public ServiceControls {
   QCheckBox* const serveRolls;
   QLabel* const state;
 
+  QString title() const override;
   void refresh() override;
 
  private:

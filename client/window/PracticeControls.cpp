@@ -1,14 +1,11 @@
 #include "client/window/PracticeControls.h"
 
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QVBoxLayout>
 
 #include "client/practice/PracticeService.h"
 
@@ -22,70 +19,56 @@ PracticeControls::PracticeControls(PracticeService& service, ClientWindow& windo
       dice(new QSpinBox(this)),
       sides(new QSpinBox(this)),
       rollButton(new QPushButton(QStringLiteral("Roll"), this)),
-      capacity(new QSpinBox(this)),
-      people(new QSpinBox(this)),
-      placesButton(new QPushButton(QStringLiteral("Set places"), this)),
-      screenName(new QLineEdit(QStringLiteral("Bob"), this)),
-      signOnButton(new QPushButton(QStringLiteral("Sign on"), this)),
-      signOffButton(new QPushButton(QStringLiteral("Sign off"), this)),
-      signedOn(new QLabel(this)),
-      delivered(new QListWidget(this)),
+      capacity(new QSpinBox),
+      people(new QSpinBox),
+      placesButton(new QPushButton(QStringLiteral("Set places"))),
+      screenName(new QLineEdit(QStringLiteral("Bob"))),
+      signOnButton(new QPushButton(QStringLiteral("Sign on"))),
+      signOffButton(new QPushButton(QStringLiteral("Sign off"))),
+      signedOn(new QLabel),
+      delivered(new QListWidget),
+      namesPage_(new QWidget(this)),
       service_(service),
       window_(window) {
   speakLine->setPlaceholderText(QStringLiteral("a line, or //roll-dice2-sides100"));
+  speaker->setMaximumWidth(120);
+  roller->setMaximumWidth(120);
   dice->setRange(1, 15);
   dice->setValue(2);
   sides->setRange(2, 999);
   sides->setValue(100);
 
-  auto* speakRow = new QHBoxLayout;
-  speakRow->addWidget(new QLabel(QStringLiteral("Speak as"), this));
-  speakRow->addWidget(speaker);
-  speakRow->addWidget(speakLine, 1);
-  speakRow->addWidget(speakButton);
-
-  auto* rollRow = new QHBoxLayout;
-  rollRow->addWidget(new QLabel(QStringLiteral("Roll as"), this));
-  rollRow->addWidget(roller);
-  rollRow->addWidget(dice);
-  rollRow->addWidget(new QLabel(QStringLiteral("dice of"), this));
-  rollRow->addWidget(sides);
-  rollRow->addWidget(new QLabel(QStringLiteral("sides"), this));
-  rollRow->addStretch(1);
-  rollRow->addWidget(rollButton);
-
-  auto* playBox = new QGroupBox(QStringLiteral("Practice: everyone else in the room"), this);
-  auto* playColumn = new QVBoxLayout(playBox);
-  playColumn->addLayout(speakRow);
-  playColumn->addLayout(rollRow);
+  auto* play = new QGridLayout(this);
+  play->addWidget(new QLabel(QStringLiteral("Speak as"), this), 0, 0);
+  play->addWidget(speaker, 0, 1);
+  play->addWidget(speakLine, 0, 2, 1, 5);
+  play->addWidget(speakButton, 0, 7);
+  play->addWidget(new QLabel(QStringLiteral("Roll as"), this), 1, 0);
+  play->addWidget(roller, 1, 1);
+  play->addWidget(dice, 1, 2);
+  play->addWidget(new QLabel(QStringLiteral("dice of"), this), 1, 3);
+  play->addWidget(sides, 1, 4);
+  play->addWidget(new QLabel(QStringLiteral("sides"), this), 1, 5);
+  play->addWidget(rollButton, 1, 7);
+  play->setColumnStretch(6, 1);
 
   capacity->setRange(0, 99);
   people->setRange(0, 99);
-  auto* placesBox = new QGroupBox(QStringLiteral("Places in the room named at the left"), this);
-  auto* placesForm = new QFormLayout(placesBox);
-  placesForm->addRow(QStringLiteral("Capacity"), capacity);
-  placesForm->addRow(QStringLiteral("People in it"), people);
-  placesForm->addRow(placesButton);
-
   signedOn->setWordWrap(true);
-  delivered->setMaximumHeight(60);
-  auto* signBox = new QGroupBox(QStringLiteral("Signed on, and messages delivered"), this);
-  auto* signColumn = new QVBoxLayout(signBox);
-  auto* signRow = new QHBoxLayout;
-  signRow->addWidget(screenName, 1);
-  signRow->addWidget(signOnButton);
-  signRow->addWidget(signOffButton);
-  signColumn->addLayout(signRow);
-  signColumn->addWidget(signedOn);
-  signColumn->addWidget(delivered);
-
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(placesBox);
-  bottom->addWidget(signBox, 1);
-  auto* whole = new QVBoxLayout(this);
-  whole->setContentsMargins(0, 0, 0, 0);
-  whole->addWidget(playBox);
-  whole->addLayout(bottom);
+  delivered->setMaximumHeight(3 * delivered->fontMetrics().height());
+  auto* names = new QGridLayout(namesPage_);
+  names->addWidget(new QLabel(QStringLiteral("Room named at the left: capacity")), 0, 0);
+  names->addWidget(capacity, 0, 1);
+  names->addWidget(new QLabel(QStringLiteral("people in it")), 0, 2);
+  names->addWidget(people, 0, 3);
+  names->addWidget(placesButton, 0, 4);
+  names->addWidget(screenName, 1, 0);
+  names->addWidget(signOnButton, 1, 1, 1, 2);
+  names->addWidget(signOffButton, 1, 3, 1, 2);
+  names->addWidget(signedOn, 2, 0, 1, 5);
+  names->addWidget(new QLabel(QStringLiteral("Delivered")), 0, 5);
+  names->addWidget(delivered, 1, 5, 2, 1);
+  names->setColumnStretch(5, 1);
 
   connect(speakButton, &QPushButton::clicked, this, &PracticeControls::speak);
   connect(speakLine, &QLineEdit::returnPressed, this, &PracticeControls::speak);
@@ -104,6 +87,14 @@ PracticeControls::PracticeControls(PracticeService& service, ClientWindow& windo
     refresh();
   });
   showPlaces();
+}
+
+QString PracticeControls::title() const {
+  return QStringLiteral("Practice: everyone else");
+}
+
+std::vector<std::pair<QString, QWidget*>> PracticeControls::morePages() {
+  return {{QStringLiteral("Places and names"), namesPage_}};
 }
 
 void PracticeControls::refresh() {

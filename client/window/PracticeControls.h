@@ -13,12 +13,15 @@ namespace kestar::client {
 class PracticeService;
 
 // The practice service's controls in the client's window: a person plays everyone else from here.
-// Anyone speaks or rolls in the room the window shows; the room named in the window has as many
-// places and people as set here; screen names sign on and off; the instant messages the service
-// delivered are listed.
+// On the first page anyone speaks or rolls in the room the window shows; on the second the room
+// named in the window has as many places and people as set there, screen names sign on and off,
+// and the instant messages the service delivered are listed.
 class PracticeControls final : public ServiceControls {
  public:
   PracticeControls(PracticeService& service, ClientWindow& window);
+
+  QString title() const override;
+  std::vector<std::pair<QString, QWidget*>> morePages() override;
 
   QLineEdit* const speaker;
   QLineEdit* const speakLine;
@@ -27,7 +30,7 @@ class PracticeControls final : public ServiceControls {
   QSpinBox* const dice;
   QSpinBox* const sides;
   QPushButton* const rollButton;
-  // Places of the room named in the window's room name box.
+  // Second page. Places of the room named in the window's room name box.
   QSpinBox* const capacity;
   QSpinBox* const people;
   QPushButton* const placesButton;
@@ -44,6 +47,7 @@ class PracticeControls final : public ServiceControls {
   void roll();
   void showPlaces();
 
+  QWidget* const namesPage_;
   PracticeService& service_;
   ClientWindow& window_;
 };

@@ -184,8 +184,10 @@ TEST(Client, AsksItsServiceOnALaterRoundAndShowsWhatTheServiceReports) {
 
   service.tell->roomEntered("#spar");
   EXPECT_EQ(client.roomNames(), Asked{"#spar"});
-  service.tell->peopleChanged("#spar", {"Me", "Ann", "Bob"});
-  EXPECT_EQ(client.people("#spar"), (Asked{"Me", "Ann", "Bob"}));
+  // Listed by rank, then by name without regard to letter case.
+  service.tell->peopleChanged(
+      "#spar", {{"Me", "", 0}, {"zed", "@", 3}, {"ann", "+", 1}, {"Bob", "@", 3}, {"al", "", 0}});
+  EXPECT_EQ(client.people("#spar"), (Asked{"@Bob", "@zed", "+ann", "al", "Me"}));
   service.tell->chatLine("#spar", "Ann", "two\r\nlines");
   service.tell->roomNotice("#spar", "Bob:\thas joined");
   service.tell->roomNotice("#nowhere", "Cy has quit");
@@ -223,6 +225,47 @@ TEST(Client, AsksItsServiceOnALaterRoundAndShowsWhatTheServiceReports) {
   EXPECT_EQ(service.asked.back(), "leave #spar");
   EXPECT_EQ(service.asked.size(), 5u);
   EXPECT_TRUE(client.roomNames().empty());
+}
+
+TEST(Client, KeepsTopicsTimesAndTheLinesOfRoomsLeft) {
+  client::Desktop windows;
+  FakeService service;
+  client::Client client(windows, service);
+  std::string now = "20:15";
+  client.clock = [&] { return now; };
+  using Lines = std::vector<std::string>;
+
+  client.openRoom("#spar");
+  service.tell->topicChanged("#spar", "Spar at\tnine\r\ntonight");
+  EXPECT_EQ(client.topic("#spar"), "Spar at nine  tonight");
+
+  service.tell->chatLine("#spar", "Ann", "hi");
+  now = "20:16";
+  service.tell->roomNotice("#spar", "Bob has entered the room.");
+  EXPECT_EQ(client.transcript("#spar").front(), "Ann:\thi") << "the scanner reads a time";
+
+  // Leaving keeps the lines for the person until the room is closed; the room's window is gone.
+  client.closeRoom("#spar");
+  EXPECT_EQ(client.room("#spar"), 0u);
+  EXPECT_EQ(client.leftRooms(), Lines{"#spar"});
+  const std::vector<client::ShownLine> left = {{"20:15", "Ann:\thi"},
+                                               {"20:16", "Bob has entered the room."},
+                                               {"20:16", "You left the room."}};
+  EXPECT_EQ(client.history("#spar"), left);
+
+  // Back in the room: the earlier stay, then the new one. Put out again: both are kept.
+  now = "21:00";
+  service.tell->roomEntered("#spar");
+  service.tell->chatLine("#spar", "Cy", "back");
+  EXPECT_TRUE(client.leftRooms().empty());
+  service.tell->roomLeft("#spar");
+  auto again = left;
+  again.push_back({"21:00", "Cy:\tback"});
+  again.push_back({"21:00", "You were put out of the room."});
+  EXPECT_EQ(client.history("#spar"), again);
+  client.forgetRoom("#spar");
+  EXPECT_TRUE(client.leftRooms().empty());
+  EXPECT_TRUE(client.history("#spar").empty());
 }
 
 }  // namespace

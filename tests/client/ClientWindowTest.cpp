@@ -1,15 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 
+#include "app/ClientSide.h"
+#include "app/KestarProgram.h"
 #include "client/window/ClientWindow.h"
 #include "client/window/PracticeControls.h"
+#include "shell/QtHost.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {
@@ -69,7 +77,50 @@ TEST(ClientWindow, APersonEntersRoomsSaysLinesAndPlaysEveryoneElse) {
   QTest::mouseClick(window.closeButton, Qt::LeftButton);
   window.refresh();
   EXPECT_EQ(rig.client.roomNames(), std::vector<std::string>{"Arena"});
-  EXPECT_EQ(window.rooms->count(), 1);
+  ASSERT_EQ(window.rooms->count(), 2);
+  EXPECT_EQ(window.rooms->item(0)->text(), "Arena");
+  EXPECT_EQ(window.rooms->item(1)->text(), "Lobby (left)");
+}
+
+TEST(ClientWindow, ShowsTheTopicNoticesApartTimesWhenAskedAndRoomsLeftUntilClosed) {
+  WindowRig rig;
+  auto& window = rig.window;
+  std::string now = "20:15";
+  rig.client.clock = [&] { return now; };
+  window.resize(900, 400);
+  window.show();
+  EXPECT_FALSE(window.timeStamps->isChecked()) << "time stamps are off at first";
+  EXPECT_EQ(window.topic->text(), "No topic");
+  QTest::mouseClick(window.openButton, Qt::LeftButton);  // "Spar Arena"
+  rig.service.setTopic("Spar Arena", "Mass spar at nine");
+  rig.service.sayAs("Spar Arena", "Ann", "ready");
+  rig.service.sayAs("Spar Arena", "Bob", "set");
+  window.refresh();
+  EXPECT_EQ(window.topic->text(), "Topic: Mass spar at nine");
+  EXPECT_EQ(window.chat->toPlainText(), "Ann:\tready\nBob:\tset");
+
+  window.timeStamps->click();
+  EXPECT_EQ(window.chat->toPlainText(), "20:15 Ann:\tready\n20:15 Bob:\tset");
+  EXPECT_TRUE(QSettings().value("client/timeStamps").toBool());
+  EXPECT_EQ(rig.client.transcript("Spar Arena").front(), "Ann:\tready")
+      << "the scanner reads a time";
+
+  // Left, the room's lines stay until the person closes it; the client's note is no speech.
+  now = "20:30";
+  QTest::mouseClick(window.closeButton, Qt::LeftButton);
+  window.refresh();
+  EXPECT_EQ(window.rooms->item(0)->text(), "Spar Arena (left)");
+  EXPECT_EQ(window.chat->toPlainText(),
+            "20:15 Ann:\tready\n20:15 Bob:\tset\n20:30 You left the room.");
+  QTextCursor speech(window.chat->document()->firstBlock());
+  QTextCursor notice(window.chat->document()->lastBlock());
+  speech.movePosition(QTextCursor::EndOfBlock);
+  notice.movePosition(QTextCursor::EndOfBlock);
+  EXPECT_NE(speech.charFormat().fontItalic(), notice.charFormat().fontItalic());
+  QTest::mouseClick(window.closeButton, Qt::LeftButton);  // now "Close"
+  window.refresh();
+  EXPECT_EQ(window.rooms->count(), 0);
+  QSettings().remove("client");
 }
 
 TEST(ClientWindow, APersonSetsPlacesSignsNamesOnAndOffSendsMessagesAndPressesTheBox) {
@@ -115,6 +166,30 @@ TEST(ClientWindow, APersonSetsPlacesSignsNamesOnAndOffSendsMessagesAndPressesThe
   window.refresh();
   EXPECT_EQ(rig.client.messageBox(), 0u);
   EXPECT_FALSE(window.boxButton->isEnabled());
+}
+
+TEST(ClientWindow, TheRoomBoxStartsWithTheRoomOfTheIrcAddressOrThePracticeRoom) {
+  const std::pair<const char*, const char*> cases[] = {
+      {nullptr, "Spar Arena"}, {"irc://127.0.0.1:6667/%23Mass_Spar", "Mass Spar"}, {"", ""}};
+  for (const auto& [remembered, room] : cases) {
+    // The IRC controls' last address, without a nick: the service does not connect.
+    if (remembered != nullptr) QSettings().setValue("irc/address", remembered);
+    const auto side = app::makeClientSide(app::parseOptions(
+        remembered ? std::vector<std::string>{"--irc"} : std::vector<std::string>{}));
+    shell::QtHost host;
+    app::KestarProgram program(side->api(), host);
+    side->show(program);
+    int shown = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (const auto* client = dynamic_cast<client::ClientWindow*>(window)) {
+        EXPECT_EQ(client->roomName->text(), room);
+        ++shown;
+      }
+    }
+    EXPECT_EQ(shown, 1);
+    host.end();
+  }
+  QSettings().remove("irc");
 }
 
 }  // namespace

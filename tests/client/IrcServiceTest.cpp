@@ -41,8 +41,11 @@ struct IrcRig : test::IrcClient {
   bool hasPerson(const std::string& room, const std::string& nick) {
     return QTest::qWaitFor(
         [&] {
+          // Whatever the mark of the nick's rank.
           const auto people = client.people(room);
-          return std::find(people.begin(), people.end(), nick) != people.end();
+          return std::any_of(people.begin(), people.end(), [&](const std::string& shown) {
+            return shown.substr(shown.find_first_not_of("~&@%+")) == nick;
+          });
         },
         5000);
   }
@@ -138,7 +141,7 @@ TEST(IrcService, ChatRollsAndWhoseRollsCount) {
                             "The roll service DiceHost is here and a channel operator: its rolls "
                             "show as OnlineHost."));
   EXPECT_EQ(counter.client.people("Spar Arena"),
-            (std::vector<std::string>{"bob", "carol", "DiceHost"}));
+            (std::vector<std::string>{"@DiceHost", "bob", "carol"}));
 
   // A player's roll: answered by the serving Kestar under its nick, seen by all as OnlineHost.
   bob.send(
@@ -233,6 +236,31 @@ TEST(IrcService, FullRoomsAndInstantMessages) {
     return rig.client.receivedMessages() ==
            std::vector<InstantMessage>{InstantMessage{"holder", "thanks friend"}};
   }));
+}
+
+TEST(IrcService, ShowsTheTopicRanksAndChannelNoticesAsAnIrcClientDoes) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));  // the first in: an operator
+  bob.send("TOPIC #Spar_Arena :Mass spar at nine");
+  ASSERT_FALSE(bob.waitFor(" TOPIC ").empty());
+  IrcRig rig(server.port(), "ann");
+  ASSERT_TRUE(rig.enter("Spar Arena"));
+  RawClient cy(server.port(), "cy");
+  ASSERT_TRUE(cy.joined("#Spar_Arena"));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return rig.client.topic("Spar Arena") == "Mass spar at nine"; }));
+
+  bob.send("MODE #Spar_Arena +v cy");
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return rig.client.people("Spar Arena") == std::vector<std::string>{"@bob", "+cy", "ann"};
+  }));
+  bob.send("TOPIC #Spar_Arena :Round two");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return rig.client.topic("Spar Arena") == "Round two"; }));
+  bob.send("NOTICE #Spar_Arena :the spar begins");
+  EXPECT_TRUE(rig.shows("Spar Arena", "-bob- the spar begins"));
+  EXPECT_TRUE(rig.client.sentByUser().empty());
 }
 
 TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {

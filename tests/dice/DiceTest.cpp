@@ -252,7 +252,7 @@ TEST(Dice, EnterCalculatesAndAValueTheCalculatorCannotTakeIsSaid) {
   counter.Text6->setText("100");
   QTest::keyClick(counter.Text7, Qt::Key_Enter);
   EXPECT_EQ(counter.Text7->text(), "28");
-  EXPECT_TRUE(counter.Status->text().isEmpty());
+  EXPECT_EQ(counter.Status->text(), "Stopped");
 
   counter.Text6->setText("99999");
   QTest::keyClick(counter.Text6, Qt::Key_Return);
@@ -268,7 +268,7 @@ TEST(Dice, EnterCalculatesAndAValueTheCalculatorCannotTakeIsSaid) {
   EXPECT_TRUE(counter.Status->text().startsWith("The total would go beyond any number"))
       << counter.Status->text().toStdString();
   click(counter.Command8);
-  EXPECT_TRUE(counter.Status->text().isEmpty()) << "Clear mends both boxes";
+  EXPECT_EQ(counter.Status->text(), "Stopped") << "Clear mends both boxes";
   EXPECT_FALSE(counter.Text6->toolTip().contains("cannot"));
 }
 
@@ -305,7 +305,7 @@ TEST(Dice, ScrollShowsWhichLineIsGoingOutWithoutDisablingAnything) {
   during.setEnabled(true);
   click(counter.Command4);
   EXPECT_EQ(shown, "Scrolling line 2 of 3");
-  EXPECT_TRUE(counter.Status->text().isEmpty());
+  EXPECT_EQ(counter.Status->text(), "Stopped");
   EXPECT_EQ(counter.cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -353,20 +353,27 @@ TEST(Dice, ARollIsTotalledOnceWhicheverRoomComesOnTop) {
   EXPECT_EQ(counter.Text1->text(), "Bob");
 }
 
-TEST(Dice, CloseGoesBackToTheLauncherAndCountingGoesOn) {
+TEST(Dice, CloseGoesBackToTheLauncherWhichSaysTheCountingGoesOn) {
   ProgramRig rig;
+  auto& launcher = rig.window<shell::Startup>();
+  EXPECT_EQ(launcher.Working->text(), "");
   Dice& counter = startCounting(rig);
+  EXPECT_EQ(counter.Status->text(), "Counting");
   click(counter.Command3);
   EXPECT_FALSE(counter.isVisible());
-  EXPECT_TRUE(rig.window<shell::Startup>().isVisible());
+  EXPECT_TRUE(launcher.isVisible());
+  EXPECT_EQ(launcher.Working->text(), "Dice counter: counting");
   roll(rig, "Bob", {100, 91});
   EXPECT_EQ(rig.sent(), Lines{" 43-Total of Roll by Bob"});
 
-  // Shown again, it is as it was.
-  click(rig.window<shell::Startup>().Command1);
+  // Shown again, it is as it was; stopped, it says so, and so does the launcher.
+  click(launcher.Command1);
   EXPECT_TRUE(counter.isVisible());
   EXPECT_EQ(counter.Text3->text(), "43");
   EXPECT_FALSE(counter.Command1->isEnabled());
+  click(counter.Command2);
+  EXPECT_EQ(counter.Status->text(), "Stopped");
+  EXPECT_EQ(launcher.Working->text(), "");
 }
 
 TEST(Dice, OpensInitTermsAndTheLoggerInItsPlace) {

@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <algorithm>
 #include <functional>
 #include <set>
 
+#include "app/OwnClient.h"
 #include "room/Room.h"
 #include "shell/Controls.h"
 #include "shell/Startup.h"
@@ -196,6 +198,42 @@ TEST(RoomBust, ARoomAlreadyOpenMeansNoAttemptAndTheBoxAsItStands) {
   click(w.Command1);
   EXPECT_EQ(rig.sent(), (std::vector<std::string>{advert(""), advert("12")}));
   EXPECT_EQ(rig.typedBySendChat(), rig.sent());
+}
+
+TEST(RoomBust, OnTheOwnClientARunEndsInTheRoomItKnocksAtWhateverElseIsOpen) {
+  struct Case {
+    const char* typed;
+    const char* alsoOpen;  // besides "Spar Arena", and on top of it
+    int fullForMs;         // how long "Lobby" turns visitors away
+    const char* count;
+    const char* advertIn;
+  };
+  const Case cases[] = {
+      {"Lobby", "", 0, "0", "Lobby"},
+      {"Lobby  ", "", 1500, "2", "Lobby"},  // the client takes the name without its end blanks
+      {"Spar Arena", "Lobby", 0, "0", "Spar Arena"},  // one knock brings it to the top
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ProgramRig rig;
+    app::followOwnClient(rig.program, rig.client);
+    if (*c.alsoOpen != '\0') rig.client.openRoom(c.alsoOpen);
+    rig.service.setRoomPeople("Lobby", c.fullForMs > 0 ? 23 : 0);
+    chatlink::Timer frees(rig.host, std::max(c.fullForMs, 1));
+    frees.onTimer = [&] {
+      frees.setEnabled(false);
+      rig.service.setRoomPeople("Lobby", 0);
+    };
+    frees.setEnabled(c.fullForMs > 0);
+    click(rig.window<shell::Startup>().Command5);
+    Room& w = rig.window<Room>();
+    w.Text1->setText(c.typed);
+    click(w.Command1);
+    EXPECT_EQ(w.Text3->text(), c.count);
+    EXPECT_EQ(rig.client.keywords().size(), std::stoul(c.count) + 1);
+    EXPECT_EQ(rig.sent(), std::vector<std::string>{advert(c.count)});
+    EXPECT_EQ(rig.client.transcript(c.advertIn).back(), "SparKing:\t" + advert(c.count));
+  }
 }
 
 TEST(RoomBust, KnocksOnAFullRoomUntilItFreesWhileHiddenAndCountsWhatCameBefore) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "shell/Controls.h"
+#include "shell/StatusLine.h"
 
 namespace kestar::test {
 namespace {
@@ -20,6 +24,22 @@ TEST(Controls, AMultiLineBoxGivesItsTextWithCrLfAndEveryCharacterAsTyped) {
 
   shell::setBoxText(box, u"");
   EXPECT_EQ(shell::boxText(box), u"");
+}
+
+TEST(StatusLine, AWrappedNoteTakesTheLinesItNeedsRatherThanLieOverWhatIsBelow) {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* status = new shell::StatusLine(&window);
+  auto* below = new QPushButton(QStringLiteral("Below"), &window);
+  layout->addWidget(status);
+  layout->addWidget(below);
+  window.resize(160, 10);
+  window.show();
+  status->say(QStringLiteral("Refused by the client: \"Bob is not signed on right now\""));
+  QApplication::processEvents();
+  EXPECT_GE(status->height(), status->heightForWidth(status->width()));
+  EXPECT_LT(status->geometry().bottom(), below->geometry().top());
+  EXPECT_GE(window.height(), layout->minimumSize().height());
 }
 
 }  // namespace
