@@ -7,9 +7,11 @@
 #include <QStringList>
 #include <QTimer>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "irc/Accounts.h"
 #include "irc/LineReader.h"
 #include "irc/Membership.h"
 #include "irc/Message.h"
@@ -71,6 +73,10 @@ class IrcConnection final : public QObject {
   State state() const { return state_; }
   QString nick() const { return QString::fromStdString(members_.self()); }
   const Membership& members() const { return members_; }
+  // Who the people of the channels (and the program) are logged in as, where the server says.
+  const Accounts& accounts() const { return accounts_; }
+  // The capabilities the server has granted on this connection.
+  const std::set<std::string>& capabilities() const { return enabled_; }
   std::size_t queued() const { return queue_.size(); }
 
  signals:
@@ -99,12 +105,21 @@ class IrcConnection final : public QObject {
   // The targets of said lines (one for each PRIVMSG or NOTICE line, in order) the server has
   // read; the refusal of any of them came before.
   void delivered(const QStringList& targets);
+  // The server granted or withdrew capabilities after registration (cap-notify): account-tag,
+  // and with it the trust by account, may come and go.
+  void capabilitiesChanged();
 
  private:
   void transportReady();
   void readData();
   void handle(const Message& message);
   void handleCap(const Message& message);
+  bool wantsSasl() const;
+  // Asks for the wanted ones among the capabilities; false when none was to be asked for.
+  bool requestCapabilities(const std::vector<std::string>& names);
+  void capabilitiesAnswered();
+  // CAP END, or the SASL login that ends in it.
+  void endNegotiation();
   void handleRegistration(const Message& message);
   bool handleRefusal(const Message& message);
   void handleChat(const Message& message);
@@ -137,13 +152,19 @@ class IrcConnection final : public QObject {
   std::vector<std::string> unconfirmed_;  // said lines the server has not shown it read
   std::size_t confirming_ = 0;            // how many of them the PING on its way covers
   std::vector<std::pair<std::string, std::string>> channels_;  // remembered, with keys
-  std::string capsOffered_;
+  Accounts accounts_;
+  std::set<std::string> offered_;
+  std::set<std::string> enabled_;
+  int capRequests_ = 0;  // CAP REQs not answered yet
   std::string mask_;
   QString lastError_;    // the socket's
   QString serverError_;  // the server's ERROR line
   QString fatal_;
   Millis registeredAt_{0};
   int nickAttempt_ = 0;
+  bool negotiating_ = false;
+  bool loggedIn_ = false;
+  bool whox_ = false;  // the server answers WHO with the fields asked for
   bool registered_ = false;
   bool ready_ = false;
   bool pinged_ = false;
