@@ -47,7 +47,9 @@ TEST(IrcAccounts, TrustTheRollersAccountAndNoNickOrStatus) {
       {"@time=2026-12-07T15:01:07.000Z;inspircd.org/account-id=17;account=dicehost "
        ":Dice2!x@127.0.0.1 PRIVMSG #Spar_Arena :bob rolled 1 6-sided die:  2",
        "Dice2", "OnlineHost", RollerState::Trusted},
-      {":Dice2!x@127.0.0.1 ACCOUNT :*", "Dice2", "Dice2", RollerState::NotLoggedIn},
+      // A line without the tag: logged out.
+      {":Dice2!x@127.0.0.1 PRIVMSG #Spar_Arena :bob rolled 1 6-sided die:  6", "Dice2", "Dice2",
+       RollerState::NotLoggedIn},
       {"@account=DiceHost :Dice2!x@127.0.0.1 ACCOUNT :DiceHost", "Dice2", "OnlineHost",
        RollerState::Trusted},
       {"@account=DiceHost :Dice2!x@127.0.0.1 NICK :Dicer", "Dicer", "OnlineHost",
