@@ -6,6 +6,7 @@
 #include <regex>
 #include <string>
 
+#include "app/ClientSide.h"
 #include "app/Options.h"
 #include "dice/Dice.h"
 #include "shell/Startup.h"
@@ -57,9 +58,20 @@ INSTANTIATE_TEST_SUITE_P(, IrcLoginOnNetwork, irc::test::bothServers(), irc::tes
 TEST_P(IrcLoginOnNetwork, LogsInWithSaslOrStopsOnce) {
   if (!network.hasServices()) GTEST_SKIP() << "ngircd has no SASL and no accounts";
   const QString password = accountOf(network, "ann");
+  TempFolder folder;
+  writeBytes(folder / "password", password.toStdString() + "\n");
+  RawClient watcher(network.port(), "watcher");
+  ASSERT_TRUE(watcher.joined("#Spar_Arena"));
+  const auto side = app::makeClientSide(app::parseOptions(
+      {"--irc", "irc://127.0.0.1:" + std::to_string(network.port()) + "/Spar%20Arena", "--nick",
+       "ann", "--password-file", (folder / "password").string()}));
+  ASSERT_FALSE(watcher.waitFor(":ann!").empty());
+  watcher.send("WHOIS ann");
+  EXPECT_EQ(text(watcher.waitFor(" 330 ")), "is logged in as");
+  // The same account again, under another nick.
   IrcClient ann(network.port(), "ann", false, true, password);
   const std::string signedOn = "Signed on to 127.0.0.1:" + std::to_string(network.port()) +
-                               " as ann, logged in as ann; roller trusted by account DiceHost";
+                               " as ann_, logged in as ann; roller trusted by account DiceHost";
   EXPECT_TRUE(QTest::qWaitFor([&] { return ann.client.serviceState() == signedOn; }, 5000))
       << ann.client.serviceState();
 
