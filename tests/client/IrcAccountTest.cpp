@@ -23,7 +23,7 @@ std::string text(const std::string& line) {
   return at == std::string::npos ? std::string() : line.substr(at + 2);
 }
 std::string speaker(const std::string& line) {
-  return line.substr(1, line.find('!') - 1);
+  return line.empty() ? std::string() : line.substr(1, line.find('!') - 1);
 }
 
 TEST(IrcLogin, TheCommandLineNamesTheAccountsAndThePasswordFile) {
