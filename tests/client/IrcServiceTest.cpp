@@ -98,7 +98,8 @@ TEST(IrcService, AddressesAndTheCommandLine) {
   EXPECT_EQ(app::parseOptions({}).error, "");
   EXPECT_EQ(app::parseOptions({"--irc", "ircs://h/Lobby"}).error, "--irc needs --nick NAME");
   EXPECT_EQ(app::parseOptions({"--nick", "Bob"}).error,
-            "--nick, --serve-rolls, --roller and --ca go with --irc");
+            "--nick, --serve-rolls, --roller, --roller-account, --account, --password-file and "
+            "--ca go with --irc");
   // Alone, --irc comes back to the last connection of the IRC controls.
   EXPECT_EQ(app::parseOptions({"--irc"}).irc, "");
   const app::Options alone = app::parseOptions({"--irc", "--nick", "Bob"});
