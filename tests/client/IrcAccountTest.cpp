@@ -3,28 +3,21 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <regex>
 #include <string>
 
 #include "app/ClientSide.h"
 #include "app/Options.h"
 #include "dice/Dice.h"
 #include "shell/Startup.h"
-#include "tests/client/IrcRigs.h"
+#include "tests/client/IrcChecks.h"
 #include "tests/support/TempFolder.h"
 
 namespace kestar::test {
 namespace {
 
 using irc::test::RawClient;
-
-std::string text(const std::string& line) {
-  const std::size_t at = line.find(" :", 1);
-  return at == std::string::npos ? std::string() : line.substr(at + 2);
-}
-std::string speaker(const std::string& line) {
-  return line.empty() ? std::string() : line.substr(1, line.find('!') - 1);
-}
+using irc::test::speaker;
+using irc::test::text;
 
 TEST(IrcLogin, TheCommandLineNamesTheAccountsAndThePasswordFile) {
   TempFolder folder;
@@ -51,7 +44,7 @@ TEST(IrcLogin, TheCommandLineNamesTheAccountsAndThePasswordFile) {
 }
 
 class IrcLoginOnNetwork : public irc::test::OnNetwork {};
-INSTANTIATE_TEST_SUITE_P(, IrcLoginOnNetwork, irc::test::bothServers(), irc::test::networkName);
+INSTANTIATE_TEST_SUITE_P(, IrcLoginOnNetwork, irc::test::bothServers(), irc::test::paramName);
 
 // SASL PLAIN against the services: the state line says the account; a wrong password stops with
 // the services' reason, once.
@@ -114,24 +107,7 @@ TEST_P(IrcLoginOnNetwork, AnImpostorWithTheRollersNickIsNeverTotalled) {
   impostor.send("PRIVMSG #Spar_Arena :bob rolled 3 20-sided dice:  20 20 20");
   ASSERT_FALSE(bob.waitFor(":DiceHost!").empty());
   QTest::qWait(1500);  // time enough for a counter to total it
-  bob.send("PRIVMSG #Spar_Arena ://roll-dice3-sides20");
-  const std::string answer = bob.waitFor("PRIVMSG #Spar_Arena");
-  std::smatch dice;
-  ASSERT_TRUE(std::regex_match(answer, dice,
-                               std::regex(":DiceHost_!\\S+ PRIVMSG #Spar_Arena :bob rolled 3 "
-                                          "20-sided dice:  (\\d+) (\\d+) (\\d+)")))
-      << answer;
-  // Up to 14 scores 0, 15 to 19 score 1, 20 scores 2.
-  int total = 0;
-  for (int die = 1; die <= 3; ++die) {
-    const int value = std::stoi(dice[die]);
-    total += value == 20 ? 2 : value >= 15 ? 1 : 0;
-  }
-  const std::string announced = bob.waitFor("PRIVMSG #Spar_Arena", 8000);
-  EXPECT_EQ(speaker(announced), "carol");
-  EXPECT_EQ(text(announced), " " + std::to_string(total) + "-Total of Roll by bob");
-  EXPECT_EQ(counter.program.window<dice::Dice>().Text3->text().toStdString(),
-            std::to_string(total));
+  expectBobsRollTotalled(bob, counter, "DiceHost_", "carol");
 }
 
 }  // namespace

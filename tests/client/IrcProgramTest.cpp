@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <regex>
 #include <string>
 
 #include "app/KestarProgram.h"
@@ -21,26 +20,19 @@
 #include "shell/Startup.h"
 #include "spar/Init.h"
 #include "spar/Terms.h"
-#include "tests/client/IrcRigs.h"
-#include "tests/irc/Network.h"
+#include "tests/client/IrcChecks.h"
 
 namespace kestar::test {
 namespace {
 
 using irc::test::RawClient;
-
-std::string text(const std::string& line) {
-  const std::size_t at = line.find(" :", 1);
-  return at == std::string::npos ? std::string() : line.substr(at + 2);
-}
-std::string speaker(const std::string& line) {
-  return line.substr(1, line.find('!') - 1);
-}
+using irc::test::speaker;
+using irc::test::text;
 
 // The whole program on each network: ngircd trusts the roller by channel operator status,
 // InspIRCd with services by the roller's account.
 class IrcProgramOnNetwork : public irc::test::OnNetwork {};
-INSTANTIATE_TEST_SUITE_P(, IrcProgramOnNetwork, irc::test::everyNetwork(), irc::test::networkName);
+INSTANTIATE_TEST_SUITE_P(, IrcProgramOnNetwork, irc::test::everyNetwork(), irc::test::paramName);
 
 // The roll road over a real server: a player asks, the serving Kestar answers, the counting
 // Kestar totals only the roll service's lines, and the player reads it all in order.
@@ -82,26 +74,7 @@ TEST_P(IrcProgramOnNetwork, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot)
     bob.send("MODE #Spar_Arena +o DiceHost");
     ASSERT_FALSE(bob.waitFor("MODE #Spar_Arena +o").empty());
   }
-  bob.send("PRIVMSG #Spar_Arena ://roll-dice3-sides20");
-  const std::string answer = bob.waitFor("PRIVMSG #Spar_Arena");
-  std::smatch dice;
-  ASSERT_TRUE(std::regex_match(answer, dice,
-                               std::regex(":DiceHost!\\S+ PRIVMSG #Spar_Arena :bob rolled 3 "
-                                          "20-sided dice:  (\\d+) (\\d+) (\\d+)")))
-      << answer;
-  // Each die of 20 sides: up to 14 scores 0, 15 to 19 score 1, 20 scores 2.
-  int total = 0;
-  for (int die = 1; die <= 3; ++die) {
-    const int value = std::stoi(dice[die]);
-    ASSERT_TRUE(value >= 1 && value <= 20) << value;
-    total += value == 20 ? 2 : value >= 15 ? 1 : 0;
-  }
-  // No 69 on a 20-sided die: the next line is the total.
-  const std::string announced = bob.waitFor("PRIVMSG #Spar_Arena", 8000);
-  EXPECT_EQ(speaker(announced), "carol");
-  EXPECT_EQ(text(announced), " " + std::to_string(total) + "-Total of Roll by bob");
-  EXPECT_EQ(counter.program.window<dice::Dice>().Text3->text().toStdString(),
-            std::to_string(total));
+  expectBobsRollTotalled(bob, counter, "DiceHost", "carol");
 }
 
 // The room buster at a channel full by its limit: each refusal is the client's message box, and
@@ -148,8 +121,7 @@ TEST_P(IrcProgramOnNetwork, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
 // order, through the connection's paced queue, without the server throttling or dropping Kestar.
 // The case mapping plays no part in pacing: each server once.
 class IrcProgramOnEachServer : public irc::test::OnNetwork {};
-INSTANTIATE_TEST_SUITE_P(, IrcProgramOnEachServer, irc::test::bothServers(),
-                         irc::test::networkName);
+INSTANTIATE_TEST_SUITE_P(, IrcProgramOnEachServer, irc::test::bothServers(), irc::test::paramName);
 
 TEST_P(IrcProgramOnEachServer, AMoveOfTwentyLinesAndTheTermsReachTheChannelWholeAndInOrder) {
   RawClient bob(network.port(), "bob");

@@ -17,25 +17,13 @@ namespace kestar::test {
 inline client::IrcServiceSettings loopbackSettings(quint16 port, const char* nick, bool serveRolls,
                                                    const QString& password = {}) {
   client::IrcServiceSettings settings;
-  settings.connection.host = QStringLiteral("127.0.0.1");
-  settings.connection.port = port;
-  settings.connection.tls = false;
-  settings.connection.nick = QString::fromLatin1(nick);
+  settings.connection = irc::test::plainSettings(port, nick);
   if (!password.isEmpty()) {
     settings.connection.saslAccount = settings.connection.nick;
     settings.connection.saslPassword = password;
   }
   settings.serveRolls = serveRolls;
   return settings;
-}
-
-// Where the network has services, the nick registered as an account, and the password it logs in
-// with; else no password.
-inline QString accountOf(irc::test::Network& network, const std::string& nick) {
-  const std::string password = "pw-" + nick;
-  if (!network.hasServices()) return {};
-  EXPECT_TRUE(network.registerAccount(nick, password)) << nick;
-  return QString::fromStdString(password);
 }
 
 // The own client with the IRC service behind it, its pending work run by Qt's event loop.

@@ -17,8 +17,7 @@
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "client/window/IrcControls.h"
-#include "tests/client/IrcRigs.h"
-#include "tests/irc/Network.h"
+#include "tests/client/IrcChecks.h"
 
 namespace kestar::client {
 namespace {
@@ -121,7 +120,7 @@ TEST(IrcService, AddressesAndTheCommandLine) {
 // InspIRCd with services, which tags lines with their sender's account and so trusts the roller by
 // its account.
 class IrcServiceOnNetwork : public irc::test::OnNetwork {};
-INSTANTIATE_TEST_SUITE_P(, IrcServiceOnNetwork, irc::test::everyNetwork(), irc::test::networkName);
+INSTANTIATE_TEST_SUITE_P(, IrcServiceOnNetwork, irc::test::everyNetwork(), irc::test::paramName);
 
 TEST_P(IrcServiceOnNetwork, ChatRollsAndWhoseRollsCount) {
   const bool byAccount = network.hasServices();

@@ -64,21 +64,19 @@ TEST(IrcAccounts, TrustTheRollersAccountAndNoNickOrStatus) {
       {":irc.localhost 901 me me!me@127.0.0.1 :You are now logged out", "me", "me",
        RollerState::Missing},
   };
-  for (const auto& step : steps) {
-    const std::optional<Message> message = parseMessage(step.line);
-    ASSERT_TRUE(message.has_value()) << step.line;
+  const auto says = [&](const char* line) {
+    const std::optional<Message> message = parseMessage(line);
+    ASSERT_TRUE(message.has_value()) << line;
     m.apply(*message);
     a.apply(*message, m);
+  };
+  for (const auto& step : steps) {
+    says(step.line);
     EXPECT_EQ(speakerName(m, a, "#spar_arena", step.speaker, roller), step.shown) << step.line;
     EXPECT_EQ(rollerState(m, a, "#Spar_Arena", roller), step.state) << step.line;
   }
 
   // Another account for the roller than its nick; the case mapping decides which names are one.
-  const auto says = [&](const char* line) {
-    const std::optional<Message> message = parseMessage(line);
-    m.apply(*message);
-    a.apply(*message, m);
-  };
   says("@account=Dice[1] :Zed!z@127.0.0.1 JOIN #Spar_Arena Dice[1] :Kestar");
   EXPECT_EQ(speakerName(m, a, "#Spar_Arena", "Zed", Roller{"DiceHost", "dice{1}"}), "OnlineHost");
   EXPECT_EQ(speakerName(m, a, "#Spar_Arena", "Zed", roller), "Zed");

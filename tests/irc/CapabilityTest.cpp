@@ -7,23 +7,15 @@
 #include <vector>
 
 #include "irc/net/IrcConnection.h"
-#include "tests/irc/Network.h"
+#include "tests/irc/OnNetwork.h"
 #include "tests/irc/ScriptedServer.h"
 
 namespace kestar::irc {
 namespace {
 
 using State = IrcConnection::State;
+using test::plainSettings;
 using test::ScriptedServer;
-
-IrcSettings settingsFor(quint16 port, const char* nick) {
-  IrcSettings settings;
-  settings.host = QStringLiteral("127.0.0.1");
-  settings.port = port;
-  settings.tls = false;
-  settings.nick = QString::fromLatin1(nick);
-  return settings;
-}
 
 bool settles(const IrcConnection& connection) {
   return QTest::qWaitFor(
@@ -140,7 +132,7 @@ TEST(IrcCapabilities, AskForWhatIsOfferedAndStopWithoutALoginThatWasAskedFor) {
   };
   for (const auto& c : cases) {
     ScriptedServer server(c.script);
-    IrcSettings settings = settingsFor(server.port(), "kim");
+    IrcSettings settings = plainSettings(server.port(), "kim");
     if (c.login != nullptr) {
       settings.saslAccount = QStringLiteral("kim");
       settings.saslPassword = QString::fromLatin1(c.login);
@@ -170,7 +162,7 @@ TEST(IrcCapabilities, FollowWhatTheServerAddsAndWithdraws) {
                          {"CAP REQ multi-prefix", ":f CAP kim ACK :multi-prefix\r\n"},
                          {"CAP END", kWelcome},
                          {"CAP REQ account-tag", ":f CAP kim ACK :account-tag\r\n"}});
-  IrcConnection kim(settingsFor(server.port(), "kim"));
+  IrcConnection kim(plainSettings(server.port(), "kim"));
   QSignalSpy changes(&kim, &IrcConnection::capabilitiesChanged);
   kim.open();
   ASSERT_TRUE(settles(kim));
@@ -187,11 +179,11 @@ TEST(IrcCapabilities, FollowWhatTheServerAddsAndWithdraws) {
 }
 
 class IrcCapabilitiesOnNetwork : public test::OnNetwork {};
-INSTANTIATE_TEST_SUITE_P(, IrcCapabilitiesOnNetwork, test::bothServers(), test::networkName);
+INSTANTIATE_TEST_SUITE_P(, IrcCapabilitiesOnNetwork, test::bothServers(), test::paramName);
 
 // What the real servers grant; a login asked of a server without SASL stops there, once.
 TEST_P(IrcCapabilitiesOnNetwork, AreAskedOfTheRealServers) {
-  IrcConnection ann(settingsFor(network.port(), "ann"));
+  IrcConnection ann(plainSettings(network.port(), "ann"));
   ann.open();
   ASSERT_TRUE(settles(ann));
   EXPECT_EQ(
@@ -202,7 +194,7 @@ TEST_P(IrcCapabilitiesOnNetwork, AreAskedOfTheRealServers) {
           : std::set<std::string>{"multi-prefix"});
   EXPECT_EQ(ann.accounts().tagged(), network.hasServices());
 
-  IrcSettings login = settingsFor(network.port(), "bea");
+  IrcSettings login = plainSettings(network.port(), "bea");
   login.saslAccount = QStringLiteral("bea");
   login.saslPassword = QStringLiteral("pw-bea");
   IrcConnection bea(login);

@@ -54,8 +54,26 @@ bool Network::registerAccount(const std::string& nick, const std::string& passwo
   return !owner.waitFor("ERROR").empty();
 }
 
-std::string networkName(const testing::TestParamInfo<NetworkKind>& info) {
-  switch (info.param) {
+IrcSettings plainSettings(quint16 port, const char* nick) {
+  IrcSettings settings;
+  settings.host = QStringLiteral("127.0.0.1");
+  settings.port = port;
+  settings.tls = false;
+  settings.nick = QString::fromLatin1(nick);
+  return settings;
+}
+
+std::string text(const std::string& line) {
+  const std::size_t at = line.find(" :", 1);
+  return at == std::string::npos ? std::string() : line.substr(at + 2);
+}
+
+std::string speaker(const std::string& line) {
+  return line.empty() ? std::string() : line.substr(1, line.find('!') - 1);
+}
+
+std::string networkName(NetworkKind kind) {
+  switch (kind) {
     case NetworkKind::Ngircd:
       return "Ngircd";
     case NetworkKind::Inspircd:

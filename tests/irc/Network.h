@@ -1,11 +1,10 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QtGlobal>
 #include <memory>
 #include <string>
 
+#include "irc/net/IrcConnection.h"
 #include "tests/irc/Inspircd.h"
 #include "tests/irc/Ngircd.h"
 
@@ -45,23 +44,14 @@ class Network final {
   std::unique_ptr<Inspircd> inspircd_;
 };
 
-// The tests' parameter: every network, or the two servers with the default case mapping.
-inline auto everyNetwork() {
-  return testing::Values(NetworkKind::Ngircd, NetworkKind::Inspircd, NetworkKind::InspircdAscii);
-}
-inline auto bothServers() {
-  return testing::Values(NetworkKind::Ngircd, NetworkKind::Inspircd);
-}
-std::string networkName(const testing::TestParamInfo<NetworkKind>& info);
+// A connection's settings for a private server on loopback, without TLS.
+IrcSettings plainSettings(quint16 port, const char* nick);
 
-// A test on one network, started before the test's body.
-class OnNetwork : public testing::TestWithParam<NetworkKind> {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(network.start()) << networkName({GetParam(), 0}) << ":\n" << network.output();
-  }
+// What a raw client read: the text after " :", and the nick that said it.
+std::string text(const std::string& line);
+std::string speaker(const std::string& line);
 
-  Network network{GetParam()};
-};
+// "Ngircd", "InspircdWithServices", "InspircdWithServicesAscii".
+std::string networkName(NetworkKind kind);
 
 }  // namespace kestar::irc::test
