@@ -27,7 +27,6 @@ class Network final {
   quint16 port() const;
   // What the servers printed while starting, when that says why a start failed.
   std::string output() const;
-  NetworkKind kind() const { return kind_; }
   // Accounts, SASL and ChanServ.
   bool hasServices() const { return kind_ != NetworkKind::Ngircd; }
   // The user and host the server shows for a client that registered with the nick as its user
