@@ -179,13 +179,16 @@ TEST(IrcCapabilities, FollowWhatTheServerAddsAndWithdraws) {
 }
 
 class IrcCapabilitiesOnNetwork : public test::OnNetwork {};
-INSTANTIATE_TEST_SUITE_P(, IrcCapabilitiesOnNetwork, test::bothServers(), test::paramName);
+INSTANTIATE_TEST_SUITE_P(, IrcCapabilitiesOnNetwork, test::everyNetwork(), test::paramName);
 
-// What the real servers grant; a login asked of a server without SASL stops there, once.
+// What the real servers grant, and the case mapping they say; a login asked of a server without
+// SASL stops there, once.
 TEST_P(IrcCapabilitiesOnNetwork, AreAskedOfTheRealServers) {
   IrcConnection ann(plainSettings(network.port(), "ann"));
   ann.open();
   ASSERT_TRUE(settles(ann));
+  EXPECT_EQ(ann.members().support().caseMapping,
+            GetParam() == test::NetworkKind::Inspircd ? CaseMapping::Rfc1459 : CaseMapping::Ascii);
   EXPECT_EQ(
       ann.capabilities(),
       network.hasServices()
