@@ -35,15 +35,16 @@ struct IrcSettings {
   int answerMs = 30000;  // how long it then waits before it takes the connection for lost
 };
 
-// One connection to an IRC server, kept: registration (PASS, NICK, USER, CAP with SASL PLAIN when
-// asked), another nick when the wanted one is taken, PING and PONG, and on loss a new connection
+// One connection to an IRC server, kept: registration (PASS, NICK, USER, the capabilities the
+// program uses where the server offers them, and SASL PLAIN when asked, without which it does not
+// sign on), another nick when the wanted one is taken, PING and PONG, and on loss a new connection
 // after growing waits that rejoins the channels and then sends what was queued. Every line the
 // program sends goes through one paced queue (Pacing.h). TLS certificates are verified against
 // the system's authorities and the one given; a certificate that fails never connects.
 //
 // What arrives is reported by the signals below, decoded (UTF-8, else the 8-bit code page) and, for
-// chat text, without formatting codes. The channel membership is applied before a line's signals,
-// so members() answers for the moment the line was relayed.
+// chat text, without formatting codes. The channel membership and the accounts are applied before
+// a line's signals, so members() and accounts() answer for the moment the line was relayed.
 class IrcConnection final : public QObject {
   Q_OBJECT
 
