@@ -6,11 +6,11 @@
 #include <QDeadlineTimer>
 #include <QTcpServer>
 #include <filesystem>
+#include <map>
+#include <string>
 
 namespace kestar::irc::test {
 namespace {
-
-constexpr const char* kLinkPassword = "kestar-link";
 
 quint16 freePort() {
   QTcpServer probe;
@@ -91,87 +91,70 @@ void Inspircd::stop() {
 }
 
 void Inspircd::writeConfiguration() const {
-  const std::string folder = folder_.path().string();
-  const std::string mapping = mapping_ == CaseMapping::Ascii ? "ascii" : "rfc1459";
-  const std::string link = std::to_string(linkPort_);
-  kestar::test::writeBytes(
-      folder_ / "inspircd.conf",
-      "<server name=\"irc.localhost\" description=\"Kestar's test network\" network=\"TestNet\" "
-      "id=\"001\">\n"
-      "<bind address=\"127.0.0.1\" port=\"" +
-          std::to_string(port_) +
-          "\" type=\"clients\">\n"
-          "<bind address=\"127.0.0.1\" port=\"" +
-          link +
-          "\" type=\"servers\">\n"
-          "<connect allow=\"127.0.0.1\" resolvehostnames=\"no\" threshold=\"10\" "
-          "commandrate=\"1000\" localmax=\"50\" globalmax=\"50\">\n"
-          "<dns server=\"127.0.0.1\">\n"
-          "<pid file=\"" +
-          folder +
-          "/inspircd.pid\">\n"
-          "<log method=\"file\" type=\"* -USERINPUT -USEROUTPUT\" level=\"default\" target=\"" +
-          folder +
-          "/ircd.log\">\n"
-          "<files motd=\"" +
-          folder +
-          "/motd.txt\">\n"
-          "<options casemapping=\"" +
-          mapping +
-          "\">\n"
-          "<module name=\"cap\"><module name=\"ircv3\"><module name=\"ircv3_accounttag\">\n"
-          "<module name=\"ircv3_capnotify\"><module name=\"ircv3_ctctags\">\n"
-          "<module name=\"ircv3_echomessage\"><module name=\"ircv3_msgid\">\n"
-          "<module name=\"ircv3_servertime\"><module name=\"namesx\"><module name=\"uhnames\">\n"
-          "<module name=\"services_account\"><module name=\"hidechans\">\n"
-          "<module name=\"sasl\"><sasl target=\"services.localhost\" requiressl=\"no\">\n"
-          "<module name=\"spanningtree\">\n"
-          "<link name=\"services.localhost\" ipaddr=\"127.0.0.1\" port=\"" +
-          link + "\" allowmask=\"127.0.0.1/32\" sendpass=\"" + kLinkPassword + "\" recvpass=\"" +
-          kLinkPassword +
-          "\">\n"
-          "<uline server=\"services.localhost\" silent=\"yes\">\n");
+  const std::map<std::string, std::string> values = {
+      {"$DIR", folder_.path().string()},
+      {"$PORT", std::to_string(port_)},
+      {"$LINK", std::to_string(linkPort_)},
+      {"$MAPPING", mapping_ == CaseMapping::Ascii ? "ascii" : "rfc1459"}};
+  const auto filled = [&](std::string text) {
+    for (const auto& [name, value] : values) {
+      for (std::size_t at = text.find(name); at != std::string::npos;
+           at = text.find(name, at + value.size()))
+        text.replace(at, name.size(), value);
+    }
+    return text;
+  };
+  kestar::test::writeBytes(folder_ / "inspircd.conf", filled(R"(
+<server name="irc.localhost" description="Kestar's test network" network="TestNet" id="001">
+<bind address="127.0.0.1" port="$PORT" type="clients">
+<bind address="127.0.0.1" port="$LINK" type="servers">
+<connect allow="127.0.0.1" resolvehostnames="no" threshold="10" commandrate="1000" localmax="50"
+         globalmax="50">
+<dns server="127.0.0.1">
+<pid file="$DIR/inspircd.pid">
+<log method="file" type="* -USERINPUT -USEROUTPUT" level="default" target="$DIR/ircd.log">
+<files motd="$DIR/motd.txt">
+<options casemapping="$MAPPING">
+<module name="cap"><module name="ircv3"><module name="ircv3_accounttag">
+<module name="ircv3_capnotify"><module name="ircv3_ctctags"><module name="ircv3_echomessage">
+<module name="ircv3_msgid"><module name="ircv3_servertime"><module name="namesx">
+<module name="uhnames"><module name="services_account"><module name="hidechans">
+<module name="sasl"><sasl target="services.localhost" requiressl="no">
+<module name="spanningtree">
+<link name="services.localhost" ipaddr="127.0.0.1" port="$LINK" allowmask="127.0.0.1/32"
+      sendpass="kestar-link" recvpass="kestar-link">
+<uline server="services.localhost" silent="yes">
+)"));
   kestar::test::writeBytes(folder_ / "motd.txt", "test motd\n");
   kestar::test::writeBytes(folder_ / "services.motd", "test services\n");
-  std::filesystem::create_directories(folder_ / "conf");
-  std::filesystem::create_directories(folder_ / "db");
-  std::filesystem::create_directories(folder_ / "logs");
-  kestar::test::writeBytes(
-      folder_ / "conf/services.conf",
-      "uplink { host = \"127.0.0.1\"; port = " + link + "; password = \"" + kLinkPassword +
-          "\"; }\n"
-          "serverinfo { name = \"services.localhost\"; description = \"Services\"; pid = \"" +
-          folder + "/anope.pid\"; motd = \"" + folder +
-          "/services.motd\"; }\n"
-          "module { name = \"inspircd3\"; }\n"
-          "networkinfo { networkname = \"TestNet\"; nicklen = 30; userlen = 10; hostlen = 64; "
-          "chanlen = 64; }\n"
-          "options { casemap = \"" +
-          mapping +
-          "\"; seed = 7129834; readtimeout = 5s; warningtimeout = 4h; timeoutcheck = 3s; }\n"
-          "module { name = \"db_flatfile\"; database = \"anope.db\"; }\n"
-          "module { name = \"enc_sha256\"; }\n"
-          "service { nick = \"NickServ\"; user = \"services\"; host = \"services.localhost\"; "
-          "gecos = \"NickServ\"; }\n"
-          "module { name = \"nickserv\"; client = \"NickServ\"; defaults = \"ns_secure autoop\"; "
-          "regdelay = 0s; }\n"
-          "module { name = \"ns_register\"; registration = \"none\"; }\n"
-          "module { name = \"ns_identify\"; }\n"
-          "module { name = \"ns_set\"; }\n"
-          "command { service = \"NickServ\"; name = \"REGISTER\"; command = "
-          "\"nickserv/register\"; }\n"
-          "command { service = \"NickServ\"; name = \"IDENTIFY\"; command = "
-          "\"nickserv/identify\"; }\n"
-          "service { nick = \"ChanServ\"; user = \"services\"; host = \"services.localhost\"; "
-          "gecos = \"ChanServ\"; }\n"
-          "module { name = \"chanserv\"; client = \"ChanServ\"; }\n"
-          "privilege { name = \"AUTOOP\"; rank = 210; level = 5; flag = \"O\"; }\n"
-          "privilege { name = \"OP\"; rank = 230; level = 5; flag = \"o\"; }\n"
-          "privilege { name = \"OPME\"; rank = 220; level = 5; flag = \"o\"; }\n"
-          "module { name = \"cs_register\"; }\n"
-          "command { service = \"ChanServ\"; name = \"REGISTER\"; command = "
-          "\"chanserv/register\"; }\n"
-          "module { name = \"m_sasl\"; }\n");
+  for (const char* sub : {"conf", "db", "logs"})
+    std::filesystem::create_directories(folder_ / sub);
+  kestar::test::writeBytes(folder_ / "conf/services.conf", filled(R"(
+uplink { host = "127.0.0.1"; port = $LINK; password = "kestar-link"; }
+serverinfo { name = "services.localhost"; description = "Services"; pid = "$DIR/anope.pid";
+             motd = "$DIR/services.motd"; }
+module { name = "inspircd3"; }
+networkinfo { networkname = "TestNet"; nicklen = 30; userlen = 10; hostlen = 64; chanlen = 64; }
+options { casemap = "$MAPPING"; seed = 7129834; readtimeout = 5s; warningtimeout = 4h;
+          timeoutcheck = 3s; }
+module { name = "db_flatfile"; database = "anope.db"; }
+module { name = "enc_sha256"; }
+service { nick = "NickServ"; user = "services"; host = "services.localhost"; gecos = "NickServ"; }
+module { name = "nickserv"; client = "NickServ"; defaults = "ns_secure autoop"; regdelay = 0s; }
+module { name = "ns_register"; registration = "none"; }
+module { name = "ns_identify"; }
+module { name = "ns_set"; }
+command { service = "NickServ"; name = "REGISTER"; command = "nickserv/register"; }
+command { service = "NickServ"; name = "IDENTIFY"; command = "nickserv/identify"; }
+service { nick = "ChanServ"; user = "services"; host = "services.localhost"; gecos = "ChanServ"; }
+module { name = "chanserv"; client = "ChanServ"; }
+privilege { name = "AUTOOP"; rank = 210; level = 5; flag = "O"; }
+privilege { name = "OP"; rank = 230; level = 5; flag = "o"; }
+privilege { name = "OPME"; rank = 220; level = 5; flag = "o"; }
+module { name = "cs_register"; }
+command { service = "ChanServ"; name = "REGISTER"; command = "chanserv/register"; }
+module { name = "m_sasl"; }
+)"));
 }
 
 bool Inspircd::launch() {
