@@ -4,19 +4,14 @@
 #include <unistd.h>
 
 #include <QDeadlineTimer>
-#include <QTcpServer>
 #include <filesystem>
 #include <map>
 #include <string>
 
+#include "tests/irc/Ngircd.h"
+
 namespace kestar::irc::test {
 namespace {
-
-quint16 freePort() {
-  QTcpServer probe;
-  if (!probe.listen(QHostAddress::LocalHost, 0)) return 0;
-  return probe.serverPort();
-}
 
 // Waits until the process has printed the text; false when it ends or the time is up first.
 // What it printed is added to the output.
