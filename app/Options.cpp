@@ -1,8 +1,27 @@
 #include "app/Options.h"
 
+#include <fstream>
+#include <iterator>
+
 #include "client/irc/IrcService.h"
 
 namespace kestar::app {
+namespace {
+
+// The password is the file's first line, without its line end.
+std::string readPassword(const std::string& file, std::string& error) {
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  if (!in || !std::getline(in, line)) {
+    error = "cannot read a password from " + file;
+    return {};
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.empty()) error = "the first line of " + file + " holds no password";
+  return line;
+}
+
+}  // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
   Options options;
@@ -41,6 +60,12 @@ Options parseOptions(const std::vector<std::string>& arguments) {
       if (takeValue()) options.nick = value;
     } else if (name == "--roller") {
       if (takeValue()) options.roller = value;
+    } else if (name == "--roller-account") {
+      if (takeValue()) options.rollerAccount = value;
+    } else if (name == "--account") {
+      if (takeValue()) options.account = value;
+    } else if (name == "--password-file") {
+      if (takeValue()) options.passwordFile = value;
     } else if (name == "--ca") {
       if (takeValue()) options.ca = value;
     } else if (argument.rfind("--", 0) == 0) {
@@ -56,10 +81,16 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     } else if (options.nick.empty()) {
       options.error = "--irc needs --nick NAME";
     }
-  } else if (!options.irc && (options.serveRolls || !options.nick.empty() ||
-                              !options.roller.empty() || !options.ca.empty())) {
-    options.error = "--nick, --serve-rolls, --roller and --ca go with --irc";
+  } else if (!options.irc &&
+             (options.serveRolls || !options.nick.empty() || !options.roller.empty() ||
+              !options.rollerAccount.empty() || !options.account.empty() ||
+              !options.passwordFile.empty() || !options.ca.empty())) {
+    options.error =
+        "--nick, --serve-rolls, --roller, --roller-account, --account, --password-file and --ca "
+        "go with --irc";
   }
+  if (options.error.empty() && !options.passwordFile.empty())
+    options.password = readPassword(options.passwordFile, options.error);
   return options;
 }
 
@@ -80,6 +111,14 @@ std::string helpText() {
          "                   operator (default " +
          std::string(irc::kDefaultRoller) +
          ")\n"
+         "  --roller-account NAME\n"
+         "                   where the server tags lines with accounts: the account whose\n"
+         "                   lines are the room's rolls, whatever its nick and whether it is\n"
+         "                   an operator (default the roller's nick)\n"
+         "  --password-file FILE\n"
+         "                   log in with SASL, with the password on the file's first line;\n"
+         "                   without the login Kestar does not sign on\n"
+         "  --account NAME   the account to log in as (default the nick)\n"
          "  --ca FILE        trust this certificate authority (PEM) besides the system's\n"
          "  --version        print Kestar's version and licence\n"
          "  --help           show this text\n"

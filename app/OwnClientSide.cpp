@@ -76,6 +76,22 @@ class OwnClientSide final : public ClientSide {
       settings.connection.nick = QString::fromStdString(nick);
       settings.connection.caFile = QString::fromStdString(options.ca);
       if (!options.roller.empty()) settings.roller = options.roller;
+      settings.rollerAccount = options.rollerAccount;
+      // The SASL login: the password from its file, else from the settings; never from the
+      // command line itself.
+      const QString password = options.passwordFile.empty()
+                                   ? remembered.value(QStringLiteral("irc/password")).toString()
+                                   : QString::fromStdString(options.password);
+      if (!password.isEmpty()) {
+        const std::string account =
+            options.account.empty()
+                ? remembered.value(QStringLiteral("irc/account"), QString::fromStdString(nick))
+                      .toString()
+                      .toStdString()
+                : options.account;
+        settings.connection.saslAccount = QString::fromStdString(account);
+        settings.connection.saslPassword = password;
+      }
       settings.serveRolls = options.serveRolls ||
                             (alone && remembered.value(QStringLiteral("irc/serveRolls")).toBool());
       room_ = client::parseIrcAddress(at);

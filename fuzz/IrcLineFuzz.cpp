@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes from a server to the IRC side: the line reader in pieces, the parser, the
-// formatting stripper, the text decoder, the channel membership and the name rules, as strangers
-// on a network could, and checks what comes out.
+// formatting stripper, the text decoder, the channel membership, the members' accounts and the
+// name rules, as strangers on a network could, and checks what comes out.
 //
 // Input: one byte giving where the bytes are cut into two reads, then the bytes.
 
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "fuzz/Check.h"
+#include "irc/Accounts.h"
 #include "irc/LineReader.h"
 #include "irc/Membership.h"
 #include "irc/Message.h"
@@ -25,11 +26,12 @@ bool hasLineBreakOrNul(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-void checkLine(const std::string& line, irc::Membership& members) {
+void checkLine(const std::string& line, irc::Membership& members, irc::Accounts& accounts) {
   check(!line.empty() && !hasLineBreakOrNul(line), "a line holds no line end and no NUL");
   const std::optional<irc::Message> message = irc::parseMessage(line);
   if (!message) return;
   members.apply(*message);
+  accounts.apply(*message, members);
   for (const std::string& param : message->params) {
     const std::string stripped = irc::stripFormatting(param);
     check(stripped.size() <= param.size(), "stripping never adds");
@@ -54,6 +56,9 @@ void checkLine(const std::string& line, irc::Membership& members) {
   if (!message->params.empty()) {
     (void)members.isOperator(message->param(0), message->source);
     (void)irc::speakerName(members, message->param(0), message->source, irc::kDefaultRoller);
+    const irc::Roller roller{std::string(irc::kDefaultRoller), std::string(message->param(1))};
+    (void)irc::speakerName(members, accounts, message->param(0), message->source, roller);
+    (void)irc::rollerState(members, accounts, message->param(0), roller);
   }
 }
 
@@ -66,9 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   irc::LineReader reader(600);
   irc::Membership members;
   members.setSelf("me");
+  // Half the inputs as from a server that tags lines with accounts.
+  irc::Accounts accounts;
+  accounts.setTagged(data[0] % 2 == 0);
   for (const std::string_view part : {bytes.substr(0, cut), bytes.substr(cut)})
     for (const std::string& line : reader.feed(part))
-      checkLine(line, members);
+      checkLine(line, members, accounts);
   (void)members.names("#a");
   return 0;
 }

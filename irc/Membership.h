@@ -89,7 +89,7 @@ class Membership final {
 // operator of the room's channel.
 inline constexpr std::string_view kDefaultRoller = "DiceHost";
 
-enum class RollerState { Trusted, NotOperator, Missing, Unknown };
+enum class RollerState { Trusted, NotOperator, NotLoggedIn, Missing, Unknown };
 RollerState rollerState(const Membership& members, std::string_view channel,
                         std::string_view roller);
 

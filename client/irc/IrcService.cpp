@@ -26,16 +26,25 @@ std::string narrowWire(const std::string& utf8) {
   return chatlink::toCodePage(irc::decodeText(utf8));
 }
 
-std::string rollerText(RollerState state, const std::string& roller) {
+// account: the roller's account where the server tags lines with accounts, else empty.
+std::string rollerText(RollerState state, const std::string& roller, const std::string& account) {
   switch (state) {
     case RollerState::Trusted:
-      return "The roll service " + roller +
-             " is here and a channel operator: its rolls show as OnlineHost.";
+      return account.empty() ? "The roll service " + roller +
+                                   " is here and a channel operator: its rolls show as OnlineHost."
+                             : "The roll service, logged in as " + account +
+                                   ", is here: its rolls show as OnlineHost.";
     case RollerState::NotOperator:
       return "The roll service " + roller +
              " is here but not a channel operator: its lines are not trusted as rolls.";
+    case RollerState::NotLoggedIn:
+      return roller + " is here but not logged in as the roll service's account " + account +
+             ": its lines are not trusted as rolls.";
     case RollerState::Missing:
-      return "The roll service " + roller + " is not in the room: no rolls are counted.";
+      return account.empty()
+                 ? "The roll service " + roller + " is not in the room: no rolls are counted."
+                 : "No one logged in as the roll service's account " + account +
+                       " is in the room: no rolls are counted.";
     case RollerState::Unknown:
       break;
   }
@@ -71,6 +80,11 @@ void IrcService::wire() {
   connect(c, &IrcConnection::joinRefused, this, &IrcService::onJoinRefused);
   connect(c, &IrcConnection::sendRefused, this, &IrcService::onSendRefused);
   connect(c, &IrcConnection::delivered, this, &IrcService::onDelivered);
+  connect(c, &IrcConnection::capabilitiesChanged, this, [this] {
+    for (const auto& entry : rooms_)
+      checkRoller(channelOf(entry.second));
+    report();
+  });
 }
 
 void IrcService::attach(ServiceListener& listener, Later later) {
@@ -150,9 +164,7 @@ void IrcService::leaveRoom(const std::string& room) {
 void IrcService::say(const std::string& room, const std::string& text) {
   if (listener_ == nullptr) return;
   const QString channel = channelOf(room);
-  const std::string me =
-      narrowWire(irc::speakerName(connection_->members(), channel.toStdString(),
-                                  connection_->nick().toStdString(), settings_.roller));
+  const std::string me = shownName(channel, connection_->nick());
   listener_->chatLine(room, me.empty() ? userName() : me, text);
   connection_->say(channel,
                    QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
@@ -174,9 +186,7 @@ void IrcService::serveRoll(const QString& channel, const std::string& speaker,
       rollservice::rollAnswer(speaker, text, [this](int sides) { return dice_(sides); });
   connection_->say(channel, wide(answer));
   // Nor is the service's own answer echoed: the room shows it as everyone else sees it.
-  const std::string shown =
-      narrowWire(irc::speakerName(connection_->members(), channel.toStdString(),
-                                  connection_->nick().toStdString(), settings_.roller));
+  const std::string shown = shownName(channel, connection_->nick());
   listener_->chatLine(roomOf(channel), shown, answer);
 }
 
@@ -226,8 +236,7 @@ void IrcService::onChat(const QString& target, const QString& nick, const QStrin
     listener_->roomNotice(room, "-" + narrow(nick) + "- " + said);
     return;
   }
-  const std::string speaker = narrowWire(irc::speakerName(
-      connection_->members(), target.toStdString(), nick.toStdString(), settings_.roller));
+  const std::string speaker = shownName(target, nick);
   listener_->chatLine(room, speaker, said);
   if (kind == IrcConnection::Kind::Message) serveRoll(target, narrow(nick), said);
 }
@@ -295,14 +304,27 @@ void IrcService::onNames(const QString& channel) {
   checkRoller(channel);
 }
 
+irc::Roller IrcService::roller() const {
+  return irc::Roller{settings_.roller, settings_.rollerAccount};
+}
+
+std::string IrcService::rollerAccount() const {
+  return connection_->accounts().tagged() ? narrowWire(roller().accountName()) : std::string();
+}
+
+std::string IrcService::shownName(const QString& channel, const QString& nick) const {
+  return narrowWire(irc::speakerName(connection_->members(), connection_->accounts(),
+                                     channel.toStdString(), nick.toStdString(), roller()));
+}
+
 void IrcService::checkRoller(const QString& channel) {
-  const RollerState state =
-      irc::rollerState(connection_->members(), channel.toStdString(), settings_.roller);
+  const RollerState state = irc::rollerState(connection_->members(), connection_->accounts(),
+                                             channel.toStdString(), roller());
   if (state == RollerState::Unknown) return;
   const auto [it, added] = rollers_.emplace(fold(channel), state);
   if (!added && it->second == state) return;
   it->second = state;
-  notice(channel, rollerText(state, narrowWire(settings_.roller)));
+  notice(channel, rollerText(state, narrowWire(settings_.roller), rollerAccount()));
   report();
 }
 
@@ -360,10 +382,23 @@ void IrcService::notice(const QString& channel, const std::string& text) {
 void IrcService::report() {
   if (listener_ == nullptr) return;
   std::string state = connectionState_;
+  const bool signedOn = connection_->state() == IrcConnection::State::Registered;
+  if (signedOn) {
+    const auto account =
+        connection_->accounts().of(connection_->members().self(), connection_->members());
+    if (account && !account->empty()) state += ", logged in as " + narrowWire(*account);
+  }
   if (settings_.serveRolls) state += "; serving rolls";
+  if (signedOn) {
+    state += rollerAccount().empty()
+                 ? "; roller " + narrowWire(settings_.roller) +
+                       " trusted by channel operator status: the channel's operators decide who "
+                       "rolls"
+                 : "; roller trusted by account " + rollerAccount();
+  }
   for (const auto& [channel, roller] : rollers_) {
     if (roller != RollerState::Trusted) {
-      state += "; " + rollerText(roller, narrowWire(settings_.roller));
+      state += "; " + rollerText(roller, narrowWire(settings_.roller), rollerAccount());
       break;
     }
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "client/ChatService.h"
+#include "irc/Accounts.h"
 #include "irc/Membership.h"
 #include "irc/net/IrcConnection.h"
 #include "rollservice/FairDice.h"
@@ -21,6 +22,9 @@ struct IrcServiceSettings {
   irc::IrcSettings connection;
   // The nick whose lines are the room's roll service while it is a channel operator.
   std::string roller{irc::kDefaultRoller};
+  // Where the server tags lines with accounts: the account whose lines are the room's roll
+  // service, whatever its nick and status; the roller's nick as an account when empty.
+  std::string rollerAccount;
   // Answer "//roll" lines in the rooms, as the room's roll service.
   bool serveRolls = false;
 };
@@ -86,6 +90,11 @@ class IrcService final : public QObject, public ChatService {
   void onSendRefused(const QString& target, int code, const QString& text);
   void onDelivered(const QStringList& targets);
   void notice(const QString& channel, const std::string& text);
+  irc::Roller roller() const;
+  // The roller's account while the trust is by account, else empty.
+  std::string rollerAccount() const;
+  // The name the nick's line in the channel shows under (irc::speakerName).
+  std::string shownName(const QString& channel, const QString& nick) const;
   void checkRoller(const QString& channel);
   void report();
 

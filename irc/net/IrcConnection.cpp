@@ -6,6 +6,7 @@
 #include <QSslConfiguration>
 #include <QSslError>
 #include <algorithm>
+#include <array>
 
 #include "irc/Names.h"
 #include "irc/Text.h"
@@ -30,16 +31,31 @@ std::string wire(const QString& text) {
   return toUtf8(text.toStdU16String());
 }
 
-bool hasWord(std::string_view list, std::string_view word) {
+// The capabilities of a CAP list ("a b=1 -c"), without their values, as they stand.
+std::vector<std::string> capabilityNames(std::string_view list) {
+  std::vector<std::string> names;
   std::size_t from = 0;
   while (from < list.size()) {
     const std::size_t end = std::min(list.find(' ', from), list.size());
     const std::string_view item = list.substr(from, end - from);
-    if (item.substr(0, std::min(item.find('='), item.size())) == word) return true;
+    const std::string_view name = item.substr(0, std::min(item.find('='), item.size()));
+    if (!name.empty() && name != "-") names.emplace_back(name);
     from = end + 1;
   }
-  return false;
+  return names;
 }
+
+std::string spaced(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names)
+    list += (list.empty() ? "" : " ") + name;
+  return list;
+}
+
+// What the program asks for where the server offers it, besides sasl when it logs in.
+constexpr std::array<std::string_view, 7> kWantedCapabilities = {
+    "multi-prefix",  "userhost-in-names", "account-tag", "account-notify",
+    "extended-join", "server-time",       "message-tags"};
 
 int numeric(const Message& message) {
   const std::string& command = message.command;
@@ -255,7 +271,13 @@ void IrcConnection::transportReady() {
   members_.clear();
   members_.setSelf(wire(settings_.nick));
   mask_.clear();
-  capsOffered_.clear();
+  offered_.clear();
+  enabled_.clear();
+  accounts_.clear();
+  capRequests_ = 0;
+  negotiating_ = true;
+  loggedIn_ = false;
+  whox_ = false;
   nickAttempt_ = 0;
   registered_ = false;
   ready_ = false;
@@ -344,6 +366,7 @@ void IrcConnection::handle(const Message& message) {
       quitChannels << plain(channel);
   }
   members_.apply(message);
+  accounts_.apply(message, members_);
   handleRegistration(message);
   if (handleRefusal(message)) return;
   if (command == "PRIVMSG" || command == "NOTICE") {
@@ -358,7 +381,6 @@ void IrcConnection::handle(const Message& message) {
 }
 
 void IrcConnection::handleCap(const Message& message) {
-  const bool wantsSasl = !settings_.saslAccount.isEmpty();
   if (message.command == "AUTHENTICATE") {
     if (message.param(0) != "+") return;
     const QByteArray payload = (QByteArray(1, '\0') + settings_.saslAccount.toUtf8() +
@@ -369,43 +391,113 @@ void IrcConnection::handleCap(const Message& message) {
     if (payload.size() % kSaslPiece == 0) writeNow(makeMessage("AUTHENTICATE", {"+"}));
     return;
   }
+  // "CAP * LS * :a b" goes on in another line; "CAP * LS :c" is the last.
   const std::string_view sub = message.param(1);
-  if (sub == "LS") {
-    const bool more = message.param(2) == "*";
-    capsOffered_ += ' ';
-    capsOffered_ += message.param(more ? 3 : 2);
-    if (more) return;
-    std::string wanted;
-    if (hasWord(capsOffered_, "multi-prefix")) wanted = "multi-prefix";
-    if (wantsSasl) {
-      if (!hasWord(capsOffered_, "sasl")) {
+  const bool more = message.param(2) == "*";
+  const std::vector<std::string> names = capabilityNames(message.param(more ? 3 : 2));
+  if (sub == "LS" || sub == "NEW") {
+    offered_.insert(names.begin(), names.end());
+    if (sub == "NEW") {
+      requestCapabilities(names);
+    } else if (!more && negotiating_) {
+      if (wantsSasl() && offered_.count("sasl") == 0) {
         fail(QStringLiteral("The server offers no SASL login"));
         return;
       }
-      wanted += wanted.empty() ? "sasl" : " sasl";
+      if (!requestCapabilities({offered_.begin(), offered_.end()})) endNegotiation();
     }
-    writeNow(wanted.empty() ? makeMessage("CAP", {"END"}) : makeMessage("CAP", {"REQ", wanted}));
   } else if (sub == "ACK") {
-    if (wantsSasl && hasWord(message.param(2), "sasl")) {
-      writeNow(makeMessage("AUTHENTICATE", {"PLAIN"}));
-    } else {
-      writeNow(makeMessage("CAP", {"END"}));
+    for (const std::string& name : names) {
+      if (name.front() == '-') {
+        enabled_.erase(name.substr(1));
+      } else {
+        enabled_.insert(name);
+      }
     }
+    capabilitiesAnswered();
   } else if (sub == "NAK") {
-    if (wantsSasl) {
-      fail(QStringLiteral("The server refused the SASL login"));
-      return;
+    // A request is taken or refused whole: one refused among several is asked for alone.
+    if (names.size() > 1) {
+      for (const std::string& name : names)
+        requestCapabilities({name});
     }
+    capabilitiesAnswered();
+  } else if (sub == "DEL") {
+    for (const std::string& name : names) {
+      offered_.erase(name);
+      enabled_.erase(name);
+    }
+    accounts_.setTagged(enabled_.count("account-tag") != 0);
+    if (registered_) emit capabilitiesChanged();
+  }
+}
+
+bool IrcConnection::wantsSasl() const {
+  return !settings_.saslAccount.isEmpty();
+}
+
+bool IrcConnection::requestCapabilities(const std::vector<std::string>& names) {
+  const auto among = [&](std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end() &&
+           enabled_.count(std::string(name)) == 0;
+  };
+  std::vector<std::string> wanted;
+  for (const std::string_view name : kWantedCapabilities)
+    if (among(name)) wanted.emplace_back(name);
+  // The login belongs to registration: sasl coming back later is not asked for.
+  if (wantsSasl() && !registered_ && among("sasl")) wanted.emplace_back("sasl");
+  if (wanted.empty()) return false;
+  writeNow(makeMessage("CAP", {"REQ", spaced(wanted)}));
+  ++capRequests_;
+  return true;
+}
+
+void IrcConnection::capabilitiesAnswered() {
+  capRequests_ = std::max(0, capRequests_ - 1);
+  accounts_.setTagged(enabled_.count("account-tag") != 0);
+  if (registered_) {
+    emit capabilitiesChanged();
+  } else if (capRequests_ == 0 && negotiating_) {
+    endNegotiation();
+  }
+}
+
+void IrcConnection::endNegotiation() {
+  negotiating_ = false;
+  if (!wantsSasl()) {
     writeNow(makeMessage("CAP", {"END"}));
+  } else if (enabled_.count("sasl") != 0) {
+    writeNow(makeMessage("AUTHENTICATE", {"PLAIN"}));
+  } else {
+    fail(QStringLiteral("The server refused the SASL login"));
   }
 }
 
 void IrcConnection::handleRegistration(const Message& message) {
   const int code = numeric(message);
-  if (code == 903) {
+  if (code == 903 || code == 907) {
+    loggedIn_ = true;
     writeNow(makeMessage("CAP", {"END"}));
   } else if (code == 902 || code == 904 || code == 905 || code == 906) {
     fail(QStringLiteral("SASL login refused: ") + plain(message.param(message.params.size() - 1)));
+    return;
+  } else if (code == 464 && !registered_) {
+    fail(QStringLiteral("The server refused the password: ") +
+         plain(message.param(message.params.size() - 1)));
+    return;
+  } else if (code == 421 && message.param(1) == "CAP" && wantsSasl()) {
+    fail(QStringLiteral("The server knows no capabilities and so no SASL login: not signed on"));
+    return;
+  } else if (code == 1 && wantsSasl() && !loggedIn_) {
+    fail(QStringLiteral("The server signed Kestar on without the SASL login: disconnected"));
+    return;
+  } else if (code == 5) {
+    for (const std::string& token : message.params)
+      if (token == "WHOX") whox_ = true;
+  } else if (code == 366 && whox_ && accounts_.tagged()) {
+    // Who the people already in the channel are logged in as: later changes come by themselves.
+    send(makeMessage("WHO",
+                     {std::string(message.param(1)), "%tna," + std::string(kAccountsWhoToken)}));
   } else if (!registered_ && (code == 432 || code == 433 || code == 436 || code == 437) &&
              !members_.isChannel(message.param(1))) {
     if (++nickAttempt_ > kNickAttempts) {
@@ -503,8 +595,11 @@ void IrcConnection::handleChannelEvent(const Message& message) {
     emit topicChanged(channel, from, decoded(message.param(1)));
   } else if (command == "332") {
     emit topicChanged(plain(message.param(1)), {}, decoded(message.param(2)));
-  } else if (command == "366") {
+  } else if (command == "366" || command == "315") {
     emit namesChanged(plain(message.param(1)));
+  } else if (command == "ACCOUNT") {
+    for (const std::string& in : members_.channelsWith(sourceNick(message)))
+      emit namesChanged(plain(in));
   } else if (command == "MODE" && members_.isChannel(message.param(0))) {
     emit namesChanged(channel);
   } else if (command == "NICK") {
@@ -534,6 +629,7 @@ void IrcConnection::lost(const QString& reason) {
   unconfirmed_.clear();
   confirming_ = 0;
   members_.clear();
+  accounts_.clear();
   const bool lasted = registered_ && now() - registeredAt_ >= kSettled;
   registered_ = false;
   ready_ = false;

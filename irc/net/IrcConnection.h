@@ -7,9 +7,11 @@
 #include <QStringList>
 #include <QTimer>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "irc/Accounts.h"
 #include "irc/LineReader.h"
 #include "irc/Membership.h"
 #include "irc/Message.h"
@@ -34,15 +36,16 @@ struct IrcSettings {
   int answerMs = 30000;  // how long it then waits before it takes the connection for lost
 };
 
-// One connection to an IRC server, kept: registration (PASS, NICK, USER, CAP with SASL PLAIN when
-// asked), another nick when the wanted one is taken, PING and PONG, and on loss a new connection
+// One connection to an IRC server, kept: registration (PASS, NICK, USER, the capabilities the
+// program uses where the server offers them, and SASL PLAIN when asked, without which it does not
+// sign on), another nick when the wanted one is taken, PING and PONG, and on loss a new connection
 // after growing waits that rejoins the channels and then sends what was queued. Every line the
 // program sends goes through one paced queue (Pacing.h). TLS certificates are verified against
 // the system's authorities and the one given; a certificate that fails never connects.
 //
 // What arrives is reported by the signals below, decoded (UTF-8, else the 8-bit code page) and, for
-// chat text, without formatting codes. The channel membership is applied before a line's signals,
-// so members() answers for the moment the line was relayed.
+// chat text, without formatting codes. The channel membership and the accounts are applied before
+// a line's signals, so members() and accounts() answer for the moment the line was relayed.
 class IrcConnection final : public QObject {
   Q_OBJECT
 
@@ -74,6 +77,10 @@ class IrcConnection final : public QObject {
   State state() const { return state_; }
   QString nick() const { return QString::fromStdString(members_.self()); }
   const Membership& members() const { return members_; }
+  // Who the people of the channels (and the program) are logged in as, where the server says.
+  const Accounts& accounts() const { return accounts_; }
+  // The capabilities the server has granted on this connection.
+  const std::set<std::string>& capabilities() const { return enabled_; }
   std::size_t queued() const { return queue_.size(); }
 
  signals:
@@ -105,12 +112,21 @@ class IrcConnection final : public QObject {
   // After close(): what it said has gone to the server and the socket is shut. On a later round
   // of events, never inside close().
   void closed();
+  // The server granted or withdrew capabilities after registration (cap-notify): account-tag,
+  // and with it the trust by account, may come and go.
+  void capabilitiesChanged();
 
  private:
   void transportReady();
   void readData();
   void handle(const Message& message);
   void handleCap(const Message& message);
+  bool wantsSasl() const;
+  // Asks for the wanted ones among the capabilities; false when none was to be asked for.
+  bool requestCapabilities(const std::vector<std::string>& names);
+  void capabilitiesAnswered();
+  // CAP END, or the SASL login that ends in it.
+  void endNegotiation();
   void handleRegistration(const Message& message);
   bool handleRefusal(const Message& message);
   void handleChat(const Message& message);
@@ -143,13 +159,19 @@ class IrcConnection final : public QObject {
   std::vector<std::string> unconfirmed_;  // said lines the server has not shown it read
   std::size_t confirming_ = 0;            // how many of them the PING on its way covers
   std::vector<std::pair<std::string, std::string>> channels_;  // remembered, with keys
-  std::string capsOffered_;
+  Accounts accounts_;
+  std::set<std::string> offered_;
+  std::set<std::string> enabled_;
+  int capRequests_ = 0;  // CAP REQs not answered yet
   std::string mask_;
   QString lastError_;    // the socket's
   QString serverError_;  // the server's ERROR line
   QString fatal_;
   Millis registeredAt_{0};
   int nickAttempt_ = 0;
+  bool negotiating_ = false;
+  bool loggedIn_ = false;
+  bool whox_ = false;  // the server answers WHO with the fields asked for
   bool registered_ = false;
   bool ready_ = false;
   bool pinged_ = false;

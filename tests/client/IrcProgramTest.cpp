@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <regex>
 #include <string>
 
 #include "app/KestarProgram.h"
@@ -21,46 +20,46 @@
 #include "shell/Startup.h"
 #include "spar/Init.h"
 #include "spar/Terms.h"
-#include "tests/client/IrcRigs.h"
-#include "tests/irc/Ngircd.h"
+#include "tests/client/IrcChecks.h"
 
 namespace kestar::test {
 namespace {
 
-using irc::test::Ngircd;
 using irc::test::RawClient;
+using irc::test::speaker;
+using irc::test::text;
 
-std::string text(const std::string& line) {
-  const std::size_t at = line.find(" :", 1);
-  return at == std::string::npos ? std::string() : line.substr(at + 2);
-}
-std::string speaker(const std::string& line) {
-  return line.substr(1, line.find('!') - 1);
-}
+// The whole program on each network: ngircd trusts the roller by channel operator status,
+// InspIRCd with services by the roller's account.
+class IrcProgramOnNetwork : public irc::test::OnNetwork {};
+INSTANTIATE_TEST_SUITE_P(, IrcProgramOnNetwork, irc::test::everyNetwork(), irc::test::paramName);
 
 // The roll road over a real server: a player asks, the serving Kestar answers, the counting
 // Kestar totals only the roll service's lines, and the player reads it all in order.
-TEST(IrcProgram, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot) {
-  Ngircd server("[Limits]\nMaxNickLength = 12\n");
-  ASSERT_TRUE(server.start());
-  RawClient bob(server.port(), "bob");
+TEST_P(IrcProgramOnNetwork, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot) {
+  const bool byAccount = network.hasServices();
+  const QString password = accountOf(network, "DiceHost");
+  RawClient bob(network.port(), "bob");
   ASSERT_TRUE(bob.joined("#Spar_Arena"));  // first: the channel's operator
 
-  IrcProgram roller(server.port(), "DiceHost", true);
+  IrcProgram roller(network.port(), "DiceHost", true, password);
   ASSERT_TRUE(roller.enter("Spar Arena"));
-  IrcProgram counter(server.port(), "carol", false);
+  IrcProgram counter(network.port(), "carol", false);
   ASSERT_TRUE(counter.enter("Spar Arena"));
   QTest::mouseClick(counter.program.window<shell::Startup>().Command1, Qt::LeftButton);
   QTest::mouseClick(counter.program.window<dice::Dice>().Command1, Qt::LeftButton);
-  RawClient forger(server.port(), "OnlineHost");
+  RawClient forger(network.port(), "OnlineHost");
   ASSERT_TRUE(forger.registered());
   forger.send("JOIN #Spar_Arena");
   ASSERT_FALSE(bob.waitFor(":OnlineHost!").empty());
 
-  // The roller without operator status, and a user named as the service: not totalled.
-  bob.send("PRIVMSG #Spar_Arena ://roll-dice1-sides20");
-  const std::string untrusted = bob.waitFor("PRIVMSG #Spar_Arena");
-  EXPECT_EQ(speaker(untrusted), "DiceHost");
+  // By the operator rule, the roller without operator status is not totalled; nor is, by any
+  // rule, a user named as the service.
+  if (!byAccount) {
+    bob.send("PRIVMSG #Spar_Arena ://roll-dice1-sides20");
+    const std::string untrusted = bob.waitFor("PRIVMSG #Spar_Arena");
+    EXPECT_EQ(speaker(untrusted), "DiceHost");
+  }
   forger.send("PRIVMSG #Spar_Arena :zed rolled 1 20-sided die:  20");
   ASSERT_TRUE(QTest::qWaitFor([&] {
     return !counter.client.transcript("Spar Arena").empty() &&
@@ -70,38 +69,19 @@ TEST(IrcProgram, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot) {
   QTest::qWait(1500);  // time enough for a counter to answer either
   EXPECT_EQ(speaker(bob.waitFor("PRIVMSG #Spar_Arena")), "OnlineHost");
 
-  // The roller as channel operator: the service of the room.
-  bob.send("MODE #Spar_Arena +o DiceHost");
-  ASSERT_FALSE(bob.waitFor("MODE #Spar_Arena +o DiceHost").empty());
-  bob.send("PRIVMSG #Spar_Arena ://roll-dice3-sides20");
-  const std::string answer = bob.waitFor("PRIVMSG #Spar_Arena");
-  std::smatch dice;
-  ASSERT_TRUE(std::regex_match(answer, dice,
-                               std::regex(":DiceHost!\\S+ PRIVMSG #Spar_Arena :bob rolled 3 "
-                                          "20-sided dice:  (\\d+) (\\d+) (\\d+)")))
-      << answer;
-  // Each die of 20 sides: up to 14 scores 0, 15 to 19 score 1, 20 scores 2.
-  int total = 0;
-  for (int die = 1; die <= 3; ++die) {
-    const int value = std::stoi(dice[die]);
-    ASSERT_TRUE(value >= 1 && value <= 20) << value;
-    total += value == 20 ? 2 : value >= 15 ? 1 : 0;
+  // The roller as channel operator, or logged in as its account: the service of the room.
+  if (!byAccount) {
+    bob.send("MODE #Spar_Arena +o DiceHost");
+    ASSERT_FALSE(bob.waitFor("MODE #Spar_Arena +o").empty());
   }
-  // No 69 on a 20-sided die: the next line is the total.
-  const std::string announced = bob.waitFor("PRIVMSG #Spar_Arena", 8000);
-  EXPECT_EQ(speaker(announced), "carol");
-  EXPECT_EQ(text(announced), " " + std::to_string(total) + "-Total of Roll by bob");
-  EXPECT_EQ(counter.program.window<dice::Dice>().Text3->text().toStdString(),
-            std::to_string(total));
+  expectBobsRollTotalled(bob, counter, "DiceHost", "carol");
 }
 
 // The room buster at a channel full by its limit: each refusal is the client's message box, and
 // the knocking goes on until a place is free.
-TEST(IrcProgram, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
-  Ngircd server;
-  ASSERT_TRUE(server.start());
-  RawClient holder(server.port(), "holder");
-  RawClient filler(server.port(), "filler");
+TEST_P(IrcProgramOnNetwork, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
+  RawClient holder(network.port(), "holder");
+  RawClient filler(network.port(), "filler");
   ASSERT_TRUE(holder.registered());
   ASSERT_TRUE(filler.registered());
   holder.send("JOIN #Lobby");
@@ -109,7 +89,7 @@ TEST(IrcProgram, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
   filler.send("JOIN #Lobby");
   ASSERT_FALSE(holder.waitFor(":filler!").empty());
 
-  IrcProgram kestar(server.port(), "ann", false);
+  IrcProgram kestar(network.port(), "ann", false);
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return kestar.service.connection().state() == irc::IrcConnection::State::Registered; },
       5000));
@@ -139,12 +119,14 @@ TEST(IrcProgram, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
 
 // A stored move of 20 lines, one a second, and the spar terms reach the channel whole and in
 // order, through the connection's paced queue, without the server throttling or dropping Kestar.
-TEST(IrcProgram, AMoveOfTwentyLinesAndTheTermsReachTheChannelWholeAndInOrder) {
-  Ngircd server;
-  ASSERT_TRUE(server.start());
-  RawClient bob(server.port(), "bob");
+// The case mapping plays no part in pacing: each server once.
+class IrcProgramOnEachServer : public irc::test::OnNetwork {};
+INSTANTIATE_TEST_SUITE_P(, IrcProgramOnEachServer, irc::test::bothServers(), irc::test::paramName);
+
+TEST_P(IrcProgramOnEachServer, AMoveOfTwentyLinesAndTheTermsReachTheChannelWholeAndInOrder) {
+  RawClient bob(network.port(), "bob");
   ASSERT_TRUE(bob.joined("#Spar_Arena"));
-  IrcProgram kestar(server.port(), "carol", false);
+  IrcProgram kestar(network.port(), "carol", false);
   ASSERT_TRUE(kestar.enter("Spar Arena"));
   QTest::mouseClick(kestar.program.window<shell::Startup>().Command6, Qt::LeftButton);
   moves::Moves& moves = kestar.program.window<moves::Moves>();
@@ -178,15 +160,13 @@ TEST(IrcProgram, AMoveOfTwentyLinesAndTheTermsReachTheChannelWholeAndInOrder) {
 }
 
 // Init collects the first roll of each player from the channel, as the roll service answers it.
-TEST(IrcProgram, InitCollectsEachPlayersFirstRoll) {
-  Ngircd server;
-  ASSERT_TRUE(server.start());
-  IrcProgram roller(server.port(), "DiceHost", true);
+TEST_P(IrcProgramOnNetwork, InitCollectsEachPlayersFirstRoll) {
+  IrcProgram roller(network.port(), "DiceHost", true, accountOf(network, "DiceHost"));
   ASSERT_TRUE(roller.enter("Spar Arena"));  // first: the channel's operator
-  IrcProgram counter(server.port(), "carol", false);
+  IrcProgram counter(network.port(), "carol", false);
   ASSERT_TRUE(counter.enter("Spar Arena"));
-  RawClient bob(server.port(), "bob");
-  RawClient eve(server.port(), "eve");
+  RawClient bob(network.port(), "bob");
+  RawClient eve(network.port(), "eve");
   ASSERT_TRUE(bob.registered());
   ASSERT_TRUE(eve.registered());
   bob.send("JOIN #Spar_Arena");

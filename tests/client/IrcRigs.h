@@ -8,25 +8,29 @@
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "shell/QtHost.h"
+#include "tests/irc/Network.h"
 
 namespace kestar::test {
 
-// The IRC service's settings for a private server on loopback, without TLS.
-inline client::IrcServiceSettings loopbackSettings(quint16 port, const char* nick,
-                                                   bool serveRolls) {
+// The IRC service's settings for a private server on loopback, without TLS; with a password, it
+// logs in with SASL as the nick's account.
+inline client::IrcServiceSettings loopbackSettings(quint16 port, const char* nick, bool serveRolls,
+                                                   const QString& password = {}) {
   client::IrcServiceSettings settings;
-  settings.connection.host = QStringLiteral("127.0.0.1");
-  settings.connection.port = port;
-  settings.connection.tls = false;
-  settings.connection.nick = QString::fromLatin1(nick);
+  settings.connection = irc::test::plainSettings(port, nick);
+  if (!password.isEmpty()) {
+    settings.connection.saslAccount = settings.connection.nick;
+    settings.connection.saslPassword = password;
+  }
   settings.serveRolls = serveRolls;
   return settings;
 }
 
 // The own client with the IRC service behind it, its pending work run by Qt's event loop.
 struct IrcClient {
-  IrcClient(quint16 port, const char* nick, bool serveRolls = false, bool signOn = true)
-      : service(loopbackSettings(port, nick, serveRolls)), client(windows, service) {
+  IrcClient(quint16 port, const char* nick, bool serveRolls = false, bool signOn = true,
+            const QString& password = {})
+      : service(loopbackSettings(port, nick, serveRolls, password)), client(windows, service) {
     windows.onWorkQueued = [this] {
       QTimer::singleShot(0, &guard, [this] { windows.runPending(); });
     };
@@ -49,7 +53,8 @@ struct IrcClient {
 
 // The whole program in real time beside the own client on the IRC service.
 struct IrcProgram : IrcClient {
-  IrcProgram(quint16 port, const char* nick, bool serveRolls) : IrcClient(port, nick, serveRolls) {
+  IrcProgram(quint16 port, const char* nick, bool serveRolls, const QString& password = {})
+      : IrcClient(port, nick, serveRolls, true, password) {
     program.messageBox = [](QWidget*, const QString&, const QString&) {};
     program.askYesNo = [](QWidget*, const QString&, const QString&) { return false; };
     program.start();

@@ -17,13 +17,11 @@
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "client/window/IrcControls.h"
-#include "tests/client/IrcRigs.h"
-#include "tests/irc/Ngircd.h"
+#include "tests/client/IrcChecks.h"
 
 namespace kestar::client {
 namespace {
 
-using irc::test::Ngircd;
 using irc::test::RawClient;
 
 // The client with what the tests look for in it.
@@ -102,7 +100,8 @@ TEST(IrcService, AddressesAndTheCommandLine) {
   EXPECT_EQ(app::parseOptions({}).error, "");
   EXPECT_EQ(app::parseOptions({"--irc", "ircs://h/Lobby"}).error, "--irc needs --nick NAME");
   EXPECT_EQ(app::parseOptions({"--nick", "Bob"}).error,
-            "--nick, --serve-rolls, --roller and --ca go with --irc");
+            "--nick, --serve-rolls, --roller, --roller-account, --account, --password-file and "
+            "--ca go with --irc");
   // Alone, --irc comes back to the last connection of the IRC controls.
   EXPECT_EQ(app::parseOptions({"--irc"}).irc, "");
   const app::Options alone = app::parseOptions({"--irc", "--nick", "Bob"});
@@ -120,26 +119,32 @@ TEST(IrcService, AddressesAndTheCommandLine) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
-TEST(IrcService, ChatRollsAndWhoseRollsCount) {
-  // Nicks as long as "OnlineHost", which a forger may take.
-  Ngircd server("[Limits]\nMaxNickLength = 12\n");
-  ASSERT_TRUE(server.start());
-  IrcRig roller(server.port(), "DiceHost", true);
+// The service on each network: ngircd, which trusts the roller by channel operator status, and
+// InspIRCd with services, which tags lines with their sender's account and so trusts the roller by
+// its account.
+class IrcServiceOnNetwork : public irc::test::OnNetwork {};
+INSTANTIATE_TEST_SUITE_P(, IrcServiceOnNetwork, irc::test::everyNetwork(), irc::test::paramName);
+
+TEST_P(IrcServiceOnNetwork, ChatRollsAndWhoseRollsCount) {
+  const bool byAccount = network.hasServices();
+  IrcRig roller(network.port(), "DiceHost", true, true, test::accountOf(network, "DiceHost"));
   roller.client.goToRoom("Spar Arena");
   ASSERT_TRUE(roller.entered("Spar Arena"));  // first in the channel: its operator
 
-  RawClient bob(server.port(), "bob");
+  RawClient bob(network.port(), "bob");
   ASSERT_TRUE(bob.registered());
   bob.send("JOIN #Spar_Arena");
   ASSERT_TRUE(roller.hasPerson("Spar Arena", "bob"));
   EXPECT_TRUE(roller.shows("Spar Arena", "bob has entered the room."));
 
-  IrcRig counter(server.port(), "carol");
+  IrcRig counter(network.port(), "carol");
   counter.client.goToRoom("Spar Arena");
   ASSERT_TRUE(counter.entered("Spar Arena"));
   EXPECT_TRUE(counter.shows("Spar Arena",
-                            "The roll service DiceHost is here and a channel operator: its rolls "
-                            "show as OnlineHost."));
+                            byAccount ? "The roll service, logged in as DiceHost, is here: its "
+                                        "rolls show as OnlineHost."
+                                      : "The roll service DiceHost is here and a channel "
+                                        "operator: its rolls show as OnlineHost."));
   EXPECT_EQ(counter.client.people("Spar Arena"),
             (std::vector<std::string>{"@DiceHost", "bob", "carol"}));
 
@@ -148,7 +153,7 @@ TEST(IrcService, ChatRollsAndWhoseRollsCount) {
       "PRIVMSG #Spar_Arena :\x03"
       "04//roll-dice3-sides20");
   const std::string answer = bob.waitFor("PRIVMSG #Spar_Arena");
-  EXPECT_EQ(answer.substr(0, answer.find(' ')), ":DiceHost!~DiceHost@127.0.0.1");
+  EXPECT_EQ(answer.substr(0, answer.find(' ')), ":DiceHost!" + network.mask("DiceHost"));
   EXPECT_TRUE(
       std::regex_match(text(answer), std::regex("bob rolled 3 20-sided dice:  ([1-9]|1[0-9]|20) "
                                                 "([1-9]|1[0-9]|20) ([1-9]|1[0-9]|20)")))
@@ -161,13 +166,14 @@ TEST(IrcService, ChatRollsAndWhoseRollsCount) {
             "Sorry, bob: use //roll or //roll-diceN-sidesS (N 1-15, S 2-999).");
 
   // A user who calls himself OnlineHost is shown so that no counter trusts him.
-  RawClient forger(server.port(), "OnlineHost");
+  RawClient forger(network.port(), "OnlineHost");
   ASSERT_TRUE(forger.registered());
   forger.send("JOIN #Spar_Arena");
   forger.send("PRIVMSG #Spar_Arena :bob rolled 1 6-sided die:  6");
   EXPECT_TRUE(counter.shows("Spar Arena", "~OnlineHost:\tbob rolled 1 6-sided die:  6"));
 
-  // The roller's nick without operator status is not the roll service.
+  // The roller's nick without operator status: not the roll service by the operator rule; by
+  // account, operator status is not needed.
   bob.send("JOIN #Back_Room");
   ASSERT_FALSE(bob.waitFor("366").empty());
   counter.client.goToRoom("Back Room");
@@ -175,14 +181,18 @@ TEST(IrcService, ChatRollsAndWhoseRollsCount) {
   ASSERT_TRUE(roller.entered("Back Room"));
   ASSERT_TRUE(counter.entered("Back Room"));
   EXPECT_TRUE(counter.shows("Back Room",
-                            "The roll service DiceHost is here but not a channel operator: its "
-                            "lines are not trusted as rolls."));
-  EXPECT_NE(counter.client.serviceState().find("not a channel operator"), std::string::npos);
+                            byAccount ? "The roll service, logged in as DiceHost, is here: its "
+                                        "rolls show as OnlineHost."
+                                      : "The roll service DiceHost is here but not a channel "
+                                        "operator: its lines are not trusted as rolls."));
+  EXPECT_EQ(counter.client.serviceState().find("not a channel operator") != std::string::npos,
+            !byAccount);
   roller.client.typeLine("Back Room", "//roll");
+  const std::string shownAs = byAccount ? "OnlineHost:\t" : "DiceHost:\t";
   EXPECT_TRUE(QTest::qWaitFor([&] {
     const auto lines = counter.client.transcript("Back Room");
-    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-      return line.rfind("DiceHost:\tDiceHost rolled 2 6-sided dice:  ", 0) == 0;
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.rfind(shownAs + "DiceHost rolled 2 6-sided dice:  ", 0) == 0;
     });
   }));
 
@@ -202,16 +212,14 @@ TEST(IrcService, ChatRollsAndWhoseRollsCount) {
   EXPECT_TRUE(counter.shows("Spar Arena", "bob has left the room (later)."));
 }
 
-TEST(IrcService, FullRoomsAndInstantMessages) {
-  Ngircd server;
-  ASSERT_TRUE(server.start());
-  RawClient holder(server.port(), "holder");
+TEST_P(IrcServiceOnNetwork, FullRoomsAndInstantMessages) {
+  RawClient holder(network.port(), "holder");
   ASSERT_TRUE(holder.registered());
   holder.send("JOIN #Small_Room");
   holder.send("MODE #Small_Room +l 1");
   ASSERT_FALSE(holder.waitFor("MODE #Small_Room +l").empty());
 
-  IrcRig rig(server.port(), "ann");
+  IrcRig rig(network.port(), "ann");
   rig.client.goToRoom("Small Room");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.client.messageBoxes().empty(); }, 5000));
   EXPECT_EQ(rig.lastBox(), "The room \"Small Room\" is full. Try again in a little while.");
@@ -239,7 +247,7 @@ TEST(IrcService, FullRoomsAndInstantMessages) {
 }
 
 TEST(IrcService, ShowsTheTopicRanksAndChannelNoticesAsAnIrcClientDoes) {
-  Ngircd server;
+  irc::test::Network server(irc::test::NetworkKind::Ngircd);
   ASSERT_TRUE(server.start());
   RawClient bob(server.port(), "bob");
   ASSERT_TRUE(bob.joined("#Spar_Arena"));  // the first in: an operator
@@ -263,9 +271,7 @@ TEST(IrcService, ShowsTheTopicRanksAndChannelNoticesAsAnIrcClientDoes) {
   EXPECT_TRUE(rig.client.sentByUser().empty());
 }
 
-TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {
-  Ngircd server;
-  ASSERT_TRUE(server.start());
+TEST_P(IrcServiceOnNetwork, TheWindowsControlsConnectDisconnectAndServeRolls) {
   IrcRig rig(0, "nobody", false, false);
   ClientWindow window(rig.client, rig.windows);
   auto* controls = new IrcControls(rig.service, rig.client, QStringLiteral("ircs://elsewhere/X"));
@@ -277,15 +283,18 @@ TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {
   controls->address->setText(QStringLiteral("no address"));
   QTest::mouseClick(controls->connectButton, Qt::LeftButton);
   EXPECT_EQ(controls->state->text(), "Give the server as ircs://HOST[:PORT]/ROOM and a nick.");
-  const QString address = QStringLiteral("irc://127.0.0.1:%1/Spar%20Arena").arg(server.port());
+  const QString address = QStringLiteral("irc://127.0.0.1:%1/Spar%20Arena").arg(network.port());
   controls->address->setText(address);
   controls->nick->setText(QStringLiteral("ann"));
   QTest::mouseClick(controls->connectButton, Qt::LeftButton);
   ASSERT_TRUE(rig.entered("Spar Arena"));
-  EXPECT_TRUE(QTest::qWaitFor([&] {
-    return controls->state->text() ==
-           QStringLiteral("Signed on to 127.0.0.1:%1 as ann").arg(server.port());
-  }));
+  const QString signedOn =
+      QStringLiteral("Signed on to 127.0.0.1:%1 as ann; ").arg(network.port()) +
+      (network.hasServices() ? QStringLiteral("roller trusted by account DiceHost")
+                             : QStringLiteral("roller DiceHost trusted by channel operator "
+                                              "status: the channel's operators decide who rolls"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return controls->state->text() == signedOn; }))
+      << controls->state->text().toStdString();
   EXPECT_EQ(QSettings().value("irc/address").toString(), address);
   EXPECT_EQ(QSettings().value("irc/nick").toString(), "ann");
 
@@ -305,25 +314,21 @@ TEST(IrcService, TheWindowsControlsConnectDisconnectAndServeRolls) {
       [&] { return controls->state->text().startsWith(QStringLiteral("Disconnected")); }));
 }
 
-TEST(IrcService, IrcAloneComesBackToTheLastConnection) {
-  Ngircd server;
-  ASSERT_TRUE(server.start());
-  RawClient watcher(server.port(), "watcher");
+TEST_P(IrcServiceOnNetwork, IrcAloneComesBackToTheLastConnection) {
+  RawClient watcher(network.port(), "watcher");
   ASSERT_TRUE(watcher.joined("#Spar_Arena"));
   QSettings().setValue("irc/address",
-                       QStringLiteral("irc://127.0.0.1:%1/Spar%20Arena").arg(server.port()));
+                       QStringLiteral("irc://127.0.0.1:%1/Spar%20Arena").arg(network.port()));
   QSettings().setValue("irc/nick", "ann");
   const auto side = app::makeClientSide(app::parseOptions({"--irc"}));
   EXPECT_NE(watcher.waitFor(" JOIN :#Spar_Arena").find(":ann!"), std::string::npos);
   QSettings().remove("irc");
 }
 
-TEST(IrcService, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhile) {
-  Ngircd server;
-  ASSERT_TRUE(server.start());
-  IrcRig rig(server.port(), "ann");
+TEST_P(IrcServiceOnNetwork, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhile) {
+  IrcRig rig(network.port(), "ann");
   ASSERT_TRUE(rig.enter("Spar Arena"));
-  server.stop();
+  network.stop();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
         return rig.client.serviceState().rfind("Connection lost; connecting again in ", 0) == 0;
@@ -333,16 +338,23 @@ TEST(IrcService, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhile) {
   rig.client.typeLine("Spar Arena", "said while the server was gone");
   rig.client.typeLine("Spar Arena", "and one more");
   ASSERT_TRUE(rig.shows("Spar Arena", "ann:\tand one more"));
-  ASSERT_TRUE(server.restart());
-  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(network.restart());
+  RawClient bob(network.port(), "bob");
   ASSERT_TRUE(bob.joined("#Spar_Arena"));
   EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "said while the server was gone");
   EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "and one more");
   EXPECT_TRUE(rig.hasPerson("Spar Arena", "bob"));
-  // The room has no roll service here, and the state says so.
-  EXPECT_EQ(rig.client.serviceState(),
-            "Signed on to 127.0.0.1:" + std::to_string(server.port()) +
-                " as ann; The roll service DiceHost is not in the room: no rolls are counted.");
+  // The room has no roll service here, and the state says so (by account, once the server has
+  // said who the people already in the room are logged in as).
+  const std::string state =
+      "Signed on to 127.0.0.1:" + std::to_string(network.port()) + " as ann; " +
+      (network.hasServices()
+           ? "roller trusted by account DiceHost; No one logged in as the roll service's account "
+             "DiceHost is in the room: no rolls are counted."
+           : "roller DiceHost trusted by channel operator status: the channel's operators decide "
+             "who rolls; The roll service DiceHost is not in the room: no rolls are counted.");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return rig.client.serviceState() == state; }, 5000))
+      << rig.client.serviceState();
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "irc/net/IrcConnection.h"
-#include "tests/irc/Ngircd.h"
+#include "tests/irc/Network.h"
 
 // Signal arguments in failure messages as text.
 void PrintTo(const QVariant& value, std::ostream* out) {
@@ -22,16 +22,8 @@ namespace {
 
 using State = IrcConnection::State;
 using test::Ngircd;
+using test::plainSettings;
 using test::RawClient;
-
-IrcSettings plainSettings(quint16 port, const char* nick) {
-  IrcSettings settings;
-  settings.host = QStringLiteral("127.0.0.1");
-  settings.port = port;
-  settings.tls = false;
-  settings.nick = QString::fromLatin1(nick);
-  return settings;
-}
 
 bool reaches(const IrcConnection& connection, State state, int ms) {
   return QTest::qWaitFor([&] { return connection.state() == state; }, ms);

@@ -5,15 +5,12 @@
 #include <QTest>
 
 namespace kestar::irc::test {
-namespace {
 
 quint16 freePort() {
   QTcpServer probe;
   if (!probe.listen(QHostAddress::LocalHost, 0)) return 0;
   return probe.serverPort();
 }
-
-}  // namespace
 
 Ngircd::Ngircd(std::string extraConfig) : extraConfig_(std::move(extraConfig)) {
   process_.setProcessChannelMode(QProcess::MergedChannels);

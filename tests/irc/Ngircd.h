@@ -64,6 +64,9 @@ class RawClient final {
   std::size_t next_ = 0;
 };
 
+// A loopback port free a moment ago (0 when none was found).
+quint16 freePort();
+
 // A certificate for "localhost" and 127.0.0.1 with its key, made by openssl in the folder.
 bool makeCertificate(const std::filesystem::path& folder);
 
