@@ -23,6 +23,8 @@ struct ISupport {
   std::string paramWhenSet = "l";  // a parameter on + only
   std::string chanTypes = "#&";
   std::size_t nickLength = 9;
+  // Said in 005, or taken as the default once the server's welcome ended without it.
+  bool caseMappingKnown = false;
 
   void apply(const Message& isupport);
   std::string fold(std::string_view name) const;
@@ -35,14 +37,17 @@ class Membership final {
  public:
   enum class Status { Yes, No, Unknown };
 
-  // Applies 001 (the program's own nick), 005, JOIN, 353, 366, PART, KICK, QUIT, NICK and MODE;
-  // other lines change nothing.
+  // Applies 001 (the program's own nick), 005, the end of the welcome (376, 422), JOIN, 353, 366,
+  // PART, KICK, QUIT, NICK, MODE and the program's new host (396, CHGHOST); other lines change
+  // nothing.
   void apply(const Message& message);
   void setSelf(std::string nick) { self_ = std::move(nick); }
-  // Forgets every channel, as when the connection is lost.
-  void clear() { channels_.clear(); }
+  // Forgets every channel and what the server said of itself, as when the connection is lost.
+  void clear();
 
   const std::string& self() const { return self_; }
+  // "nick!user@host" as the server shows the program to others, or empty while not known.
+  const std::string& mask() const { return mask_; }
   const ISupport& support() const { return support_; }
   bool isSelf(std::string_view nick) const;
   bool isChannel(std::string_view target) const;
@@ -50,7 +55,7 @@ class Membership final {
 
   bool inChannel(std::string_view channel) const;
   // Operator or a higher rank in the channel now; unknown while the channel's names are still
-  // coming or the program is not in it.
+  // coming, the program is not in it or the server's case mapping is not yet known.
   Status isOperator(std::string_view channel, std::string_view nick) const;
   // The nicks in the channel as the server spells them, sorted without regard to case.
   std::vector<std::string> names(std::string_view channel) const;
@@ -79,6 +84,7 @@ class Membership final {
 
   ISupport support_;
   std::string self_;
+  std::string mask_;
   std::map<std::string, Channel> channels_;  // by folded name
 };
 

@@ -21,6 +21,7 @@ void feed(Membership& members, const std::string& line) {
 TEST(IrcMembership, KnowsWhoIsOperatorAtEachLine) {
   Membership m;
   feed(m, ":irc.test.local 001 me :Welcome me!~me@127.0.0.1");
+  EXPECT_EQ(m.mask(), "me!~me@127.0.0.1");
   feed(m,
        ":irc.test.local 005 me RFC2812 IRCD=ngIRCd CHARSET=UTF-8 CASEMAPPING=ascii "
        "PREFIX=(qaohv)~&@%+ CHANTYPES=#&+ CHANMODES=beI,k,l,imMnOPQRstVz :are supported");
@@ -30,6 +31,8 @@ TEST(IrcMembership, KnowsWhoIsOperatorAtEachLine) {
   feed(m, ":irc.test.local 353 me = #Spar_Arena :me @DiceHost +bob");
   feed(m, ":irc.test.local 353 me = #Spar_Arena :~owner %half");
   EXPECT_EQ(m.isOperator("#Spar_Arena", "DiceHost"), Status::Unknown);
+  // Not trusted while its status is still arriving.
+  EXPECT_EQ(speakerName(m, "#Spar_Arena", "DiceHost", "DiceHost"), "DiceHost");
   feed(m, ":irc.test.local 366 me #Spar_Arena :End of NAMES list");
   EXPECT_EQ(m.names("#Spar_Arena"),
             (std::vector<std::string>{"bob", "DiceHost", "half", "me", "owner"}));
@@ -66,18 +69,73 @@ TEST(IrcMembership, KnowsWhoIsOperatorAtEachLine) {
 
   feed(m, ":me!~me@127.0.0.1 NICK me2");
   EXPECT_EQ(m.self(), "me2");
+  EXPECT_EQ(m.mask(), "me2!~me@127.0.0.1");
+  feed(m, ":me2!~me@127.0.0.1 396 me2 cloak.example :is your displayed hostname now");
+  EXPECT_EQ(m.mask(), "me2!~me@cloak.example");
+  feed(m, ":me2!~me@cloak.example CHGHOST ident new.host");
+  EXPECT_EQ(m.mask(), "me2!ident@new.host");
   feed(m, ":op!~o@127.0.0.1 KICK #Spar_Arena me2 :out");
   EXPECT_FALSE(m.inChannel("#Spar_Arena"));
+
+  // A new connection: nobody is trusted again before the channel's new names list.
+  feed(m, ":me2!ident@new.host JOIN #Spar_Arena");
+  feed(m, ":irc.test.local 353 me2 = #Spar_Arena :me2 @DiceHost");
+  feed(m, ":irc.test.local 366 me2 #Spar_Arena :End of NAMES list");
+  EXPECT_EQ(speakerName(m, "#Spar_Arena", "DiceHost", "DiceHost"), "OnlineHost");
+  m.clear();
+  feed(m, ":irc.test.local 001 me2 :Welcome me2!~me@127.0.0.1");
+  feed(m, ":irc.test.local 005 me2 CASEMAPPING=ascii :are supported");
+  feed(m, ":me2!~me@127.0.0.1 JOIN #Spar_Arena");
+  EXPECT_EQ(speakerName(m, "#Spar_Arena", "DiceHost", "DiceHost"), "DiceHost");
+  feed(m, ":irc.test.local 353 me2 = #Spar_Arena :me2 @DiceHost");
+  EXPECT_EQ(speakerName(m, "#Spar_Arena", "DiceHost", "DiceHost"), "DiceHost");
 }
 
+// An impostor who entered first under a nick that differs from the roller's only in [ ] \ ~ or
+// their other case, and the roller opped after: the server's case mapping decides whether they
+// are one person, and a mapping not known here keeps them apart.
 TEST(IrcMembership, FoldsCaseAsTheServerSays) {
+  const struct {
+    const char* mapping;
+    const char* roller;
+    const char* impostor;
+    const char* impostorShows;
+  } cases[] = {
+      {"ascii", "Dice[Bot]", "Dice{Bot}", "Dice{Bot}"},
+      {"rfc1459", "Dice[Bot]", "Dice{Bot}", "OnlineHost"},
+      {"rfc1459-strict", "Dice[Bot]", "Dice{Bot}", "OnlineHost"},
+      {"rfc8265", "Dice[Bot]", "Dice{Bot}", "Dice{Bot}"},
+      {"rfc7613", "Dice[Bot]", "Dice{Bot}", "Dice{Bot}"},
+      {"rfc1459", "Dice\\Bot", "Dice|Bot", "OnlineHost"},
+      {"rfc1459", "Dice~Bot", "Dice^Bot", "OnlineHost"},
+      {"rfc1459-strict", "Dice~Bot", "Dice^Bot", "Dice^Bot"},
+      {"x-unheard-of", "Dice~Bot", "Dice^Bot", "Dice^Bot"},
+      {"ascii", "DICEBOT", "dicebot", "OnlineHost"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.mapping) + " " + c.impostor);
+    Membership m;
+    feed(m, ":s 001 me :Welcome");
+    feed(m, std::string(":s 005 me CASEMAPPING=") + c.mapping + " :are supported");
+    feed(m, ":me!u@h JOIN #room");
+    feed(m, std::string(":s 353 me = #room :me ") + c.impostor);
+    feed(m, ":s 366 me #room :end");
+    feed(m, std::string(":") + c.roller + "!u@h JOIN #room");
+    feed(m, std::string(":me!u@h MODE #room +o ") + c.roller);
+    EXPECT_EQ(speakerName(m, "#room", c.impostor, c.roller), c.impostorShows);
+    EXPECT_EQ(speakerName(m, "#room", c.roller, c.roller), "OnlineHost");
+  }
+
+  // No mapping said: nobody is trusted until the welcome has ended, then rfc1459 holds.
   Membership m;
   feed(m, ":s 001 me :hi");
   feed(m, ":me!u@h JOIN #a");
   feed(m, ":s 353 me = #a :me @al[ce");
   feed(m, ":s 366 me #a :end");
-  // Without a CASEMAPPING the rule is rfc1459: [ and { are the same letter.
-  EXPECT_EQ(m.isOperator("#A", "AL{CE"), Status::Yes);
+  EXPECT_EQ(speakerName(m, "#A", "al[ce", "al[ce"), "al[ce");
+  EXPECT_EQ(rollerState(m, "#A", "al[ce"), RollerState::Unknown);
+  feed(m, ":s 376 me :End of MOTD command");
+  EXPECT_EQ(speakerName(m, "#A", "AL{CE", "al[ce"), "OnlineHost");
   feed(m, ":s 005 me CASEMAPPING=ascii :are supported");
   EXPECT_EQ(m.isOperator("#A", "AL{CE"), Status::No);
   EXPECT_EQ(m.isOperator("#A", "AL[CE"), Status::Yes);
@@ -85,6 +143,33 @@ TEST(IrcMembership, FoldsCaseAsTheServerSays) {
   feed(m, ":s 005 me CHANTYPES=#&+ NICKLEN=30 :are supported");
   EXPECT_TRUE(m.isChannel("+modeless"));
   EXPECT_EQ(m.support().nickLength, 30u);
+}
+
+// Each of the four kinds of channel mode left empty in turn: a de-op in one line with modes of
+// the other kinds is never missed.
+TEST(IrcMembership, ReadsChannelModesWithAnyKindEmpty) {
+  const struct {
+    const char* chanmodes;
+    const char* mode;
+  } cases[] = {
+      {",k,l,imnpst", "+ikl-o key 5 DiceHost"},
+      {"b,,l,imnpst", "+ibl-o *!*@x 5 DiceHost"},
+      {"b,k,,imnpst", "+ibk-o *!*@x key DiceHost"},
+      {"b,k,l,", "+bkl-o *!*@x key 5 DiceHost"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chanmodes);
+    Membership m;
+    feed(m, ":s 001 me :Welcome");
+    feed(m, std::string(":s 005 me CASEMAPPING=ascii CHANMODES=") + c.chanmodes + " :hi");
+    feed(m, ":me!u@h JOIN #room");
+    feed(m, ":s 353 me = #room :me @DiceHost");
+    feed(m, ":s 366 me #room :end");
+    EXPECT_EQ(speakerName(m, "#room", "DiceHost", "DiceHost"), "OnlineHost");
+    feed(m, std::string(":op!u@h MODE #room ") + c.mode);
+    EXPECT_EQ(speakerName(m, "#room", "DiceHost", "DiceHost"), "DiceHost");
+    EXPECT_EQ(rollerState(m, "#room", "DiceHost"), RollerState::NotOperator);
+  }
 }
 
 TEST(IrcPacing, SendsABurstThenOneLinePerSecondInOrder) {
