@@ -11,6 +11,13 @@ namespace {
 
 using Status = Membership::Status;
 
+std::vector<std::string> lines(const std::vector<Outgoing>& taken) {
+  std::vector<std::string> result;
+  for (const Outgoing& line : taken)
+    result.push_back(line.line);
+  return result;
+}
+
 void feed(Membership& members, const std::string& line) {
   const std::optional<Message> message = parseMessage(line);
   ASSERT_TRUE(message.has_value()) << line;
@@ -176,34 +183,38 @@ TEST(IrcPacing, SendsABurstThenOneLinePerSecondInOrder) {
   SendQueue queue;
   queue.restart(Millis(0));
   for (int i = 1; i <= 7; ++i)
-    queue.push("L" + std::to_string(i));
-  EXPECT_EQ(queue.take(Millis(0)), (std::vector<std::string>{"L1", "L2", "L3", "L4"}));
+    queue.push({"L" + std::to_string(i)});
+  EXPECT_EQ(lines(queue.take(Millis(0))), (std::vector<std::string>{"L1", "L2", "L3", "L4"}));
   EXPECT_EQ(queue.due(Millis(0)), Millis(1000));
   EXPECT_TRUE(queue.take(Millis(999)).empty());
   queue.pushUrgent("PONG :x");
   EXPECT_EQ(queue.due(Millis(999)), Millis(999));
-  EXPECT_EQ(queue.take(Millis(999)), std::vector<std::string>{"PONG :x"});
-  EXPECT_EQ(queue.take(Millis(1000)), std::vector<std::string>{"L5"});
+  EXPECT_EQ(lines(queue.take(Millis(999))), std::vector<std::string>{"PONG :x"});
+  EXPECT_EQ(lines(queue.take(Millis(1000))), std::vector<std::string>{"L5"});
   queue.hold(true);
   queue.pushUrgent("PONG :y");
-  EXPECT_EQ(queue.take(Millis(2000)), std::vector<std::string>{"PONG :y"});
+  EXPECT_EQ(lines(queue.take(Millis(2000))), std::vector<std::string>{"PONG :y"});
   EXPECT_EQ(queue.due(Millis(2000)), std::nullopt);
   queue.hold(false);
-  queue.pushFront({"JOIN #a", "JOIN #b"});
-  EXPECT_EQ(queue.take(Millis(2500)), std::vector<std::string>{"JOIN #a"});
-  EXPECT_EQ(queue.take(Millis(3000)), std::vector<std::string>{"JOIN #b"});
+  queue.pushFront({{"JOIN #a"}, {"JOIN #b"}});
+  EXPECT_EQ(lines(queue.take(Millis(2500))), std::vector<std::string>{"JOIN #a"});
+  EXPECT_EQ(lines(queue.take(Millis(3000))), std::vector<std::string>{"JOIN #b"});
   // After a quiet spell the burst is back, never more.
-  EXPECT_EQ(queue.take(Millis(60000)), (std::vector<std::string>{"L6", "L7"}));
+  EXPECT_EQ(lines(queue.take(Millis(60000))), (std::vector<std::string>{"L6", "L7"}));
   EXPECT_EQ(queue.due(Millis(60000)), std::nullopt);
   for (int i = 1; i <= 6; ++i)
-    queue.push("M" + std::to_string(i));
+    queue.push({"M" + std::to_string(i)});
   // Two lines left of the burst at 60 s, one more earned by 61 s.
-  EXPECT_EQ(queue.take(Millis(61000)).size(), 3u);
-  EXPECT_EQ(queue.size(), 3u);
+  EXPECT_EQ(lines(queue.take(Millis(61000))), (std::vector<std::string>{"M1", "M2", "M3"}));
+  queue.push({"PRIVMSG #a :answer", 7, Delivery::AtMostOnce});
+  EXPECT_EQ(queue.size(), 4u);
+  EXPECT_EQ(queue.remove([](const Outgoing& line) { return line.ticket == 7; }),
+            (std::vector<Outgoing>{{"PRIVMSG #a :answer", 7, Delivery::AtMostOnce}}));
+  EXPECT_EQ(lines(queue.take(Millis(70000))), (std::vector<std::string>{"M4", "M5", "M6"}));
 
   SendQueue slow(Pace{2, Millis(2000)});
   for (int i = 0; i < 4; ++i)
-    slow.push("x");
+    slow.push({"x"});
   EXPECT_EQ(slow.take(Millis(0)).size(), 2u);
   EXPECT_EQ(slow.due(Millis(0)), Millis(2000));
 
@@ -215,6 +226,22 @@ TEST(IrcPacing, SendsABurstThenOneLinePerSecondInOrder) {
             (std::vector<long long>{1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
   backoff.reset();
   EXPECT_EQ(backoff.next(), Millis(1000));
+
+  // The wanted nick asked for again every 30 s, and at once when its holder leaves.
+  NickReclaim reclaim;
+  EXPECT_FALSE(reclaim.take(Millis(0)));
+  reclaim.start(Millis(0));
+  EXPECT_EQ(reclaim.due(), Millis(30000));
+  EXPECT_FALSE(reclaim.take(Millis(29999)));
+  EXPECT_TRUE(reclaim.take(Millis(30000)));
+  EXPECT_FALSE(reclaim.take(Millis(45000)));
+  reclaim.holderLeft(Millis(45000));
+  EXPECT_TRUE(reclaim.take(Millis(45000)));
+  EXPECT_EQ(reclaim.due(), Millis(75000));
+  reclaim.stop();
+  reclaim.holderLeft(Millis(80000));
+  EXPECT_FALSE(reclaim.take(Millis(80000)));
+  EXPECT_EQ(reclaim.due(), std::nullopt);
 
   JoinPacer joins;
   EXPECT_TRUE(joins.allow("#a", Millis(0)));
