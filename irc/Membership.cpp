@@ -192,8 +192,11 @@ void Membership::rename(std::string_view from, std::string_view to) {
   }
   if (!isSelf(from)) return;
   self_ = to;
+  // A nick no server gives leaves the mask unknown.
   const std::size_t bang = mask_.find('!');
-  if (bang != std::string::npos) mask_ = self_ + mask_.substr(bang);
+  mask_ = bang == std::string::npos || to.find_first_of("!@") != std::string_view::npos
+              ? std::string()
+              : self_ + mask_.substr(bang);
 }
 
 void Membership::clear() {
@@ -221,7 +224,8 @@ void Membership::apply(const Message& message) {
   const std::string_view nick = sourceNick(message);
   if (command == "001") {
     if (!message.param(0).empty()) self_ = message.param(0);
-    // ngircd names the program's whole mask at the end of its welcome.
+    // ngircd names the program's whole mask at the end of its welcome; others leave it unknown.
+    mask_.clear();
     const std::string_view welcome = message.param(1);
     const std::string_view last = welcome.substr(std::min(welcome.rfind(' ') + 1, welcome.size()));
     if (last.substr(0, last.find('!')) == self_ && last.find('@') != std::string::npos)
@@ -242,7 +246,8 @@ void Membership::apply(const Message& message) {
   } else if (command == "JOIN") {
     const std::string_view channel = message.param(0);
     if (isSelf(nick)) {
-      mask_ = message.source;
+      const Source source = parseSource(message.source);
+      if (!source.user.empty() && !source.host.empty()) mask_ = message.source;
       Channel fresh;
       fresh.name = channel;
       channels_[support_.fold(channel)] = std::move(fresh);

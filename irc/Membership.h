@@ -41,7 +41,11 @@ class Membership final {
   // PART, KICK, QUIT, NICK, MODE and the program's new host (396, CHGHOST); other lines change
   // nothing.
   void apply(const Message& message);
-  void setSelf(std::string nick) { self_ = std::move(nick); }
+  // The nick the program asks for before the server has welcomed it.
+  void setSelf(std::string nick) {
+    self_ = std::move(nick);
+    mask_.clear();
+  }
   // Forgets every channel and what the server said of itself, as when the connection is lost.
   void clear();
 
