@@ -113,7 +113,6 @@ TEST(IrcMembership, FoldsCaseAsTheServerSays) {
       {"rfc1459-strict", "Dice[Bot]", "Dice{Bot}", "OnlineHost"},
       {"rfc8265", "Dice[Bot]", "Dice{Bot}", "Dice{Bot}"},
       {"rfc7613", "Dice[Bot]", "Dice{Bot}", "Dice{Bot}"},
-      {"rfc1459", "Dice\\Bot", "Dice|Bot", "OnlineHost"},
       {"rfc1459", "Dice~Bot", "Dice^Bot", "OnlineHost"},
       {"rfc1459-strict", "Dice~Bot", "Dice^Bot", "Dice^Bot"},
       {"x-unheard-of", "Dice~Bot", "Dice^Bot", "Dice^Bot"},
