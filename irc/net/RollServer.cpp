@@ -54,7 +54,7 @@ void RollServer::onWritten(quint64 ticket) {
   const auto it = said_.find(ticket);
   if (it == said_.end() || it->second.written) return;
   it->second.written = true;
-  if (it->second.answer) emit answerSent(it->second.channel, it->second.text);
+  if (it->second.answer) emit answerSent(it->second.channel, it->second.text, it->second.k);
 }
 
 void RollServer::onDelivered(const QStringList&, const QList<quint64>& tickets) {

@@ -28,8 +28,9 @@ class RollServer final : public QObject {
   void setChannels(const QStringList& channels) { channels_ = channels; }
 
  signals:
-  // An answer written to the server now, as the channel reads it.
-  void answerSent(const QString& channel, const QString& text);
+  // An answer written to the server now, as the channel reads it, and its k (0 for one without
+  // dice).
+  void answerSent(const QString& channel, const QString& text, quint64 k);
   // The k-th answer of the channel (0 for one without dice) was not confirmed by the server when
   // the connection was lost: it may not have reached the channel, and it will not go again.
   void notConfirmed(const QString& channel, quint64 k, const QString& text);
