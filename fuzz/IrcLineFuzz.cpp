@@ -53,6 +53,10 @@ void checkLine(const std::string& line, irc::Membership& members, irc::Accounts&
     const std::string channel = irc::roomToChannel(message->param(0));
     check(irc::channelToRoom(channel) == message->param(0), "the room rule is reversible");
   }
+  const std::string& mask = members.mask();
+  check(mask.empty() || (members.sameName(mask.substr(0, mask.find('!')), members.self()) &&
+                         mask.find('@') != std::string::npos),
+        "the program's mask, when known, is its nick's");
   if (!message->params.empty()) {
     (void)members.isOperator(message->param(0), message->source);
     (void)irc::speakerName(members, message->param(0), message->source, irc::kDefaultRoller);

@@ -8,11 +8,11 @@
 namespace kestar::irc {
 namespace {
 
-std::vector<std::string_view> words(std::string_view text, char separator = ' ') {
+std::vector<std::string_view> words(std::string_view text) {
   std::vector<std::string_view> result;
   std::size_t from = 0;
   while (from <= text.size()) {
-    const std::size_t end = std::min(text.find(separator, from), text.size());
+    const std::size_t end = std::min(text.find(' ', from), text.size());
     if (end > from) result.push_back(text.substr(from, end - from));
     from = end + 1;
   }
@@ -37,11 +37,20 @@ void ISupport::apply(const Message& isupport) {
       prefixModes = modes;
       prefixSymbols = symbols;
     } else if (key == "CASEMAPPING") {
-      caseMapping = value == "ascii"            ? CaseMapping::Ascii
+      // A mapping not known here folds as the finest, so that no two nicks the server keeps
+      // apart are ever taken for one.
+      caseMapping = value == "rfc1459"          ? CaseMapping::Rfc1459
                     : value == "rfc1459-strict" ? CaseMapping::Rfc1459Strict
-                                                : CaseMapping::Rfc1459;
+                                                : CaseMapping::Ascii;
+      caseMappingKnown = true;
     } else if (key == "CHANMODES") {
-      const std::vector<std::string_view> kinds = words(value, ',');
+      // An empty group keeps its place: "b,,l,imnpst" has no mode of the second kind.
+      std::vector<std::string_view> kinds;
+      for (std::size_t from = 0; from <= value.size();) {
+        const std::size_t comma = std::min(value.find(',', from), value.size());
+        kinds.push_back(value.substr(from, comma - from));
+        from = comma + 1;
+      }
       if (kinds.size() < 3) continue;
       listModes = kinds[0];
       alwaysParam = kinds[1];
@@ -101,7 +110,8 @@ bool Membership::inChannel(std::string_view channel) const {
 
 Membership::Status Membership::isOperator(std::string_view channel, std::string_view nick) const {
   const Channel* found = find(channel);
-  if (found == nullptr || !found->complete) return Status::Unknown;
+  // Until the server's case mapping is known, a nick may stand for another the server keeps apart.
+  if (found == nullptr || !found->complete || !support_.caseMappingKnown) return Status::Unknown;
   const auto member = found->members.find(support_.fold(nick));
   if (member == found->members.end()) return Status::No;
   const std::size_t operatorRank = support_.prefixModes.find('o');
@@ -194,7 +204,19 @@ void Membership::rename(std::string_view from, std::string_view to) {
     moved.nick = to;
     channel.members[support_.fold(to)] = std::move(moved);
   }
-  if (isSelf(from)) self_ = to;
+  if (!isSelf(from)) return;
+  self_ = to;
+  // A nick no server gives leaves the mask unknown.
+  const std::size_t bang = mask_.find('!');
+  mask_ = bang == std::string::npos || to.find_first_of("!@") != std::string_view::npos
+              ? std::string()
+              : self_ + mask_.substr(bang);
+}
+
+void Membership::clear() {
+  channels_.clear();
+  support_ = ISupport{};
+  mask_.clear();
 }
 
 void Membership::refold() {
@@ -216,6 +238,21 @@ void Membership::apply(const Message& message) {
   const std::string_view nick = sourceNick(message);
   if (command == "001") {
     if (!message.param(0).empty()) self_ = message.param(0);
+    // ngircd names the program's whole mask at the end of its welcome; others leave it unknown.
+    mask_.clear();
+    const std::string_view welcome = message.param(1);
+    const std::string_view last = welcome.substr(std::min(welcome.rfind(' ') + 1, welcome.size()));
+    if (last.substr(0, last.find('!')) == self_ && last.find('@') != std::string::npos)
+      mask_ = last;
+  } else if (command == "376" || command == "422") {
+    // The welcome has ended: a server that named no case mapping has the default one.
+    support_.caseMappingKnown = true;
+  } else if (command == "396") {
+    const std::size_t at = mask_.find('@');
+    if (at != std::string::npos) mask_ = mask_.substr(0, at + 1) + std::string(message.param(1));
+  } else if (command == "CHGHOST") {
+    if (isSelf(nick))
+      mask_ = self_ + "!" + std::string(message.param(0)) + "@" + std::string(message.param(1));
   } else if (command == "005") {
     const CaseMapping before = support_.caseMapping;
     support_.apply(message);
@@ -223,6 +260,8 @@ void Membership::apply(const Message& message) {
   } else if (command == "JOIN") {
     const std::string_view channel = message.param(0);
     if (isSelf(nick)) {
+      const Source source = parseSource(message.source);
+      if (!source.user.empty() && !source.host.empty()) mask_ = message.source;
       Channel fresh;
       fresh.name = channel;
       channels_[support_.fold(channel)] = std::move(fresh);

@@ -24,6 +24,8 @@ struct ISupport {
   std::string chanTypes = "#&";
   std::size_t nickLength = 9;
   std::string botMode;  // the user mode that marks a bot (BOT=), none when not offered
+  // Said in 005, or taken as the default once the server's welcome ended without it.
+  bool caseMappingKnown = false;
 
   void apply(const Message& isupport);
   std::string fold(std::string_view name) const;
@@ -36,14 +38,21 @@ class Membership final {
  public:
   enum class Status { Yes, No, Unknown };
 
-  // Applies 001 (the program's own nick), 005, JOIN, 353, 366, PART, KICK, QUIT, NICK and MODE;
-  // other lines change nothing.
+  // Applies 001 (the program's own nick), 005, the end of the welcome (376, 422), JOIN, 353, 366,
+  // PART, KICK, QUIT, NICK, MODE and the program's new host (396, CHGHOST); other lines change
+  // nothing.
   void apply(const Message& message);
-  void setSelf(std::string nick) { self_ = std::move(nick); }
-  // Forgets every channel, as when the connection is lost.
-  void clear() { channels_.clear(); }
+  // The nick the program asks for before the server has welcomed it.
+  void setSelf(std::string nick) {
+    self_ = std::move(nick);
+    mask_.clear();
+  }
+  // Forgets every channel and what the server said of itself, as when the connection is lost.
+  void clear();
 
   const std::string& self() const { return self_; }
+  // "nick!user@host" as the server shows the program to others, or empty while not known.
+  const std::string& mask() const { return mask_; }
   const ISupport& support() const { return support_; }
   bool isSelf(std::string_view nick) const;
   bool isChannel(std::string_view target) const;
@@ -51,7 +60,7 @@ class Membership final {
 
   bool inChannel(std::string_view channel) const;
   // Operator or a higher rank in the channel now; unknown while the channel's names are still
-  // coming or the program is not in it.
+  // coming, the program is not in it or the server's case mapping is not yet known.
   Status isOperator(std::string_view channel, std::string_view nick) const;
   // The nicks in the channel as the server spells them, sorted without regard to case.
   std::vector<std::string> names(std::string_view channel) const;
@@ -82,6 +91,7 @@ class Membership final {
 
   ISupport support_;
   std::string self_;
+  std::string mask_;
   std::map<std::string, Channel> channels_;  // by folded name
 };
 

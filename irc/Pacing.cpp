@@ -4,12 +4,26 @@
 
 namespace kestar::irc {
 
-void SendQueue::pushFront(const std::vector<std::string>& lines) {
+void SendQueue::pushFront(const std::vector<Outgoing>& lines) {
   lines_.insert(lines_.begin(), lines.begin(), lines.end());
 }
 
-std::vector<std::string> SendQueue::take(Millis now) {
-  std::vector<std::string> ready = std::move(urgent_);
+std::vector<Outgoing> SendQueue::remove(const std::function<bool(const Outgoing&)>& drop) {
+  std::vector<Outgoing> removed;
+  std::deque<Outgoing> kept;
+  for (Outgoing& line : lines_) {
+    if (drop(line)) {
+      removed.push_back(std::move(line));
+    } else {
+      kept.push_back(std::move(line));
+    }
+  }
+  lines_ = std::move(kept);
+  return removed;
+}
+
+std::vector<Outgoing> SendQueue::take(Millis now) {
+  std::vector<Outgoing> ready = std::move(urgent_);
   urgent_.clear();
   const Millis slack = pace_.interval * (pace_.burst - 1);
   while (!held_ && !lines_.empty() && due_ - now <= slack) {
@@ -39,6 +53,20 @@ Millis Backoff::next() {
     wait *= 2;
   ++attempts_;
   return std::min(wait, kLongest);
+}
+
+void NickReclaim::start(Millis now) {
+  due_ = now + every_;
+}
+
+void NickReclaim::holderLeft(Millis now) {
+  if (due_) due_ = now;
+}
+
+bool NickReclaim::take(Millis now) {
+  if (!due_ || now < *due_) return false;
+  due_ = now + every_;
+  return true;
 }
 
 bool JoinPacer::allow(const std::string& channel, Millis now) {

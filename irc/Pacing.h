@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,18 +20,33 @@ struct Pace {
   Millis interval{1000};
 };
 
+// How a said line is delivered when the connection is lost before the server showed it had read
+// the line: the person's own chat goes again on the next connection (at least once); a roll answer
+// is dropped (at most once), since the server may have read it already.
+enum class Delivery { AtLeastOnce, AtMostOnce };
+
+// A line for the server; a said text's pieces carry its ticket.
+struct Outgoing {
+  std::string line;
+  std::uint64_t ticket = 0;  // 0 for a line that is no said text
+  Delivery delivery = Delivery::AtLeastOnce;
+  friend bool operator==(const Outgoing&, const Outgoing&) = default;
+};
+
 // The lines of one connection, in the order they were asked for: a burst of `burst` lines, then
-// one line per interval. Never reordered, never dropped; only urgent lines (the answer to the
-// server's PING) pass the queue and its pacing.
+// one line per interval. Never reordered; only urgent lines (the answer to the server's PING) pass
+// the queue and its pacing.
 class SendQueue final {
  public:
   explicit SendQueue(Pace pace = {}) : pace_(pace) {}
 
-  void push(std::string line) { lines_.push_back(std::move(line)); }
+  void push(Outgoing line) { lines_.push_back(std::move(line)); }
   // Before every queued line, in their own order: what a new connection must send first (the
-  // rooms it rejoins).
-  void pushFront(const std::vector<std::string>& lines);
-  void pushUrgent(std::string line) { urgent_.push_back(std::move(line)); }
+  // rooms it rejoins, the said lines not confirmed on the last one).
+  void pushFront(const std::vector<Outgoing>& lines);
+  void pushUrgent(std::string line) { urgent_.push_back(Outgoing{std::move(line)}); }
+  // Takes the queued lines out that `drop` picks, and gives them back in order.
+  std::vector<Outgoing> remove(const std::function<bool(const Outgoing&)>& drop);
 
   // From the next line on; what was sent keeps its place on the clock.
   void setPace(Pace pace) { pace_ = pace; }
@@ -37,7 +54,7 @@ class SendQueue final {
   void hold(bool held) { held_ = held; }
 
   // The lines that may go at now, in order.
-  std::vector<std::string> take(Millis now);
+  std::vector<Outgoing> take(Millis now);
   // When the next line may go; nothing when none waits.
   std::optional<Millis> due(Millis now) const;
   // A new connection: a full burst again. Urgent lines belonged to the old one.
@@ -46,8 +63,8 @@ class SendQueue final {
 
  private:
   Pace pace_;
-  std::deque<std::string> lines_;
-  std::vector<std::string> urgent_;
+  std::deque<Outgoing> lines_;
+  std::vector<Outgoing> urgent_;
   Millis due_{0};  // when the line after the last sent is due without a burst
   bool held_ = false;
 };
@@ -60,6 +77,26 @@ class Backoff final {
 
  private:
   int attempts_ = 0;
+};
+
+// When to ask the server again for the wanted nick while it has given the program another: at
+// once when the nick's holder is seen leaving, and every `every` until the nick is won back.
+class NickReclaim final {
+ public:
+  explicit NickReclaim(Millis every = Millis(30000)) : every_(every) {}
+
+  // Signed on under another nick: the first ask is due a period from now.
+  void start(Millis now);
+  // The wanted nick is the program's again, or the connection is gone.
+  void stop() { due_.reset(); }
+  void holderLeft(Millis now);
+  // Whether to ask at now; an ask puts the next a period later.
+  bool take(Millis now);
+  std::optional<Millis> due() const { return due_; }
+
+ private:
+  Millis every_;
+  std::optional<Millis> due_;
 };
 
 // JOINs of one channel a network accepts before it refuses them as a flood: at most `most`

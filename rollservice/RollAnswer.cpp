@@ -33,6 +33,12 @@ bool parseRoll(std::string_view line, int& dice, int& sides) {
 
 }  // namespace
 
+std::optional<Roll> parseRollRequest(std::string_view line) {
+  Roll roll;
+  if (!parseRoll(line, roll.dice, roll.sides)) return std::nullopt;
+  return roll;
+}
+
 bool isRollRequest(std::string_view line) {
   return line.substr(0, 6) == "//roll";
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,12 @@ std::string rollAnswer(const std::string& speaker, const std::string& line,
 
 // A line asks for a roll when it starts with "//roll"; a service that rolls answers it.
 bool isRollRequest(std::string_view line);
+
+// The dice a valid roll request asks for; nothing for any other line.
+struct Roll {
+  int dice = 0;
+  int sides = 0;
+};
+std::optional<Roll> parseRollRequest(std::string_view line);
 
 }  // namespace kestar::rollservice

@@ -6,7 +6,6 @@
 #include "chatlink/CodePage.h"
 #include "irc/Names.h"
 #include "irc/Text.h"
-#include "rollservice/RollAnswer.h"
 
 namespace kestar::client {
 namespace {
@@ -54,19 +53,20 @@ std::string rollerText(RollerState state, const std::string& roller, const std::
 }  // namespace
 
 IrcService::IrcService(IrcServiceSettings settings, QObject* parent)
-    : QObject(parent),
-      settings_(std::move(settings)),
-      connection_(std::make_unique<IrcConnection>(settings_.connection)) {
-  wire();
+    : QObject(parent), settings_(std::move(settings)) {
+  connectNew();
 }
 
 IrcService::~IrcService() {
   // The connection says its last (closed) to no one: the client may be gone already.
   connection_->disconnect(this);
+  rolls_->disconnect(this);
   listener_ = nullptr;
 }
 
-void IrcService::wire() {
+void IrcService::connectNew() {
+  rolls_.reset();
+  connection_ = std::make_unique<IrcConnection>(settings_.connection);
   IrcConnection* c = connection_.get();
   connect(c, &IrcConnection::stateChanged, this, &IrcService::onState);
   connect(c, &IrcConnection::chatMessage, this, &IrcService::onChat);
@@ -85,6 +85,11 @@ void IrcService::wire() {
       checkRoller(channelOf(entry.second));
     report();
   });
+  // Made after the service has heard the connection, so that a request shows before its answer.
+  rolls_ = std::make_unique<irc::RollServer>(*c, settings_.roller, rollservice::fairDice());
+  connect(rolls_.get(), &irc::RollServer::answerSent, this, &IrcService::onAnswerSent);
+  connect(rolls_.get(), &irc::RollServer::notConfirmed, this, &IrcService::onNotConfirmed);
+  serveRooms();
 }
 
 void IrcService::attach(ServiceListener& listener, Later later) {
@@ -102,9 +107,9 @@ std::string IrcService::userName() const {
 void IrcService::connectTo(const irc::IrcSettings& connection) {
   settings_.connection = connection;
   connection_->disconnect(this);
+  rolls_->disconnect(this);
   connection_->close();
-  connection_ = std::make_unique<IrcConnection>(settings_.connection);
-  wire();
+  connectNew();
   ims_.clear();
   refusedLines_.clear();
   rollers_.clear();
@@ -119,7 +124,21 @@ void IrcService::signOff() {
 
 void IrcService::setServeRolls(bool serve) {
   settings_.serveRolls = serve;
+  serveRooms();
+  for (const auto& [channel, room] : rooms_) {
+    if (connection_->members().inChannel(channel))
+      tellServingNick(QString::fromStdString(channel), false);
+  }
   report();
+}
+
+void IrcService::serveRooms() {
+  QStringList channels;
+  if (settings_.serveRolls) {
+    for (const auto& [channel, room] : rooms_)
+      channels << QString::fromStdString(channel);
+  }
+  rolls_->setChannels(channels);
 }
 
 QString IrcService::channelOf(const std::string& room) const {
@@ -130,12 +149,31 @@ std::string IrcService::fold(const QString& name) const {
   return connection_->members().support().fold(name.toStdString());
 }
 
+bool IrcService::sameNick(const QString& a, const std::string& b) const {
+  return connection_->members().sameName(a.toStdString(), b);
+}
+
+IrcService::Rooms::const_iterator IrcService::findRoom(const QString& channel) const {
+  const std::string name = channel.toStdString();
+  return std::find_if(rooms_.begin(), rooms_.end(), [&](const auto& entry) {
+    return connection_->members().sameName(entry.first, name);
+  });
+}
+
 bool IrcService::isRoom(const QString& channel) const {
-  return rooms_.count(fold(channel)) != 0;
+  return findRoom(channel) != rooms_.end();
+}
+
+void IrcService::forgetRoom(const QString& channel) {
+  const auto it = findRoom(channel);
+  if (it == rooms_.end()) return;
+  rollers_.erase(it->first);
+  rooms_.erase(it);
+  serveRooms();
 }
 
 std::string IrcService::roomOf(const QString& channel) const {
-  const auto it = rooms_.find(fold(channel));
+  const auto it = findRoom(channel);
   if (it != rooms_.end()) return it->second;
   const auto room = irc::channelToRoom(channel.toStdString());
   return room ? narrowWire(*room) : narrow(channel);
@@ -144,7 +182,9 @@ std::string IrcService::roomOf(const QString& channel) const {
 void IrcService::joinRoom(const std::string& room) {
   if (listener_ == nullptr) return;
   const QString channel = channelOf(room);
-  rooms_[fold(channel)] = room;
+  const auto known = findRoom(channel);
+  rooms_[known == rooms_.end() ? channel.toStdString() : known->first] = room;
+  serveRooms();
   // A JOIN of a channel the program is in has no answer from the server.
   if (connection_->members().inChannel(channel.toStdString())) {
     listener_->roomEntered(room);
@@ -156,8 +196,7 @@ void IrcService::joinRoom(const std::string& room) {
 
 void IrcService::leaveRoom(const std::string& room) {
   const QString channel = channelOf(room);
-  rooms_.erase(fold(channel));
-  rollers_.erase(fold(channel));
+  forgetRoom(channel);
   connection_->part(channel);
 }
 
@@ -168,26 +207,46 @@ void IrcService::say(const std::string& room, const std::string& text) {
   listener_->chatLine(room, me.empty() ? userName() : me, text);
   connection_->say(channel,
                    QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
-  // The server does not echo the user's own line: a roll it asks for is served here.
-  serveRoll(channel, userName(), text);
 }
 
 void IrcService::sendInstantMessage(int ticket, const std::string& to, const std::string& text) {
   if (listener_ == nullptr) return;
-  ims_.push_back(PendingIm{ticket, fold(wide(to))});
+  ims_.push_back(PendingIm{ticket, wide(to).toStdString()});
   connection_->say(wide(to),
                    QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
 }
 
-void IrcService::serveRoll(const QString& channel, const std::string& speaker,
-                           const std::string& text) {
-  if (!settings_.serveRolls || !rollservice::isRollRequest(text) || !isRoom(channel)) return;
-  const std::string answer =
-      rollservice::rollAnswer(speaker, text, [this](int sides) { return dice_(sides); });
-  connection_->say(channel, wide(answer));
-  // Nor is the service's own answer echoed: the room shows it as everyone else sees it.
+void IrcService::onAnswerSent(const QString& channel, const QString& text) {
+  if (listener_ == nullptr || !isRoom(channel)) return;
+  // Nor is the service's own answer echoed: the room shows it as everyone else sees it now.
   const std::string shown = shownName(channel, connection_->nick());
-  listener_->chatLine(roomOf(channel), shown, answer);
+  listener_->chatLine(roomOf(channel), shown, narrow(text));
+}
+
+void IrcService::onNotConfirmed(const QString& channel, quint64 k, const QString& text) {
+  notice(channel, "Roll answer " + (k == 0 ? std::string() : std::to_string(k) + " ") +
+                      "not confirmed before the connection was lost (it may not have reached "
+                      "the room): " +
+                      narrow(text));
+}
+
+void IrcService::tellServingNick(const QString& channel, bool wonBack) {
+  if (!settings_.serveRolls) return;
+  const std::string nick = narrow(connection_->nick());
+  const std::string rollerNick = narrowWire(settings_.roller);
+  // Where lines carry their sender's account, the roller's account is what counts, not its nick.
+  const auto account =
+      connection_->accounts().of(connection_->members().self(), connection_->members());
+  const bool trustedByAccount = connection_->accounts().tagged() && account &&
+                                connection_->members().sameName(*account, roller().accountName());
+  if (!trustedByAccount && !sameNick(connection_->nick(), settings_.roller)) {
+    notice(channel, "This Kestar serves the room's rolls as " + nick +
+                        ", not as the roll service " + rollerNick +
+                        ": its answers are not trusted.");
+  } else if (wonBack) {
+    notice(channel,
+           "This Kestar serves the room's rolls as the roll service " + rollerNick + " again.");
+  }
 }
 
 void IrcService::onState(IrcConnection::State state, const QString& detail) {
@@ -201,7 +260,7 @@ void IrcService::onState(IrcConnection::State state, const QString& detail) {
       connectionState_ = "Connecting to " + server;
       break;
     case IrcConnection::State::Registered:
-      connectionState_ = "Signed on to " + server + " as " + narrow(detail);
+      connectionState_ = "Signed on to " + server;  // the nick of the moment follows
       break;
     case IrcConnection::State::Reconnecting:
       connectionState_ = "Connection lost; connecting again in " + narrow(detail) + " s";
@@ -238,13 +297,13 @@ void IrcService::onChat(const QString& target, const QString& nick, const QStrin
   }
   const std::string speaker = shownName(target, nick);
   listener_->chatLine(room, speaker, said);
-  if (kind == IrcConnection::Kind::Message) serveRoll(target, narrow(nick), said);
 }
 
 void IrcService::onJoined(const QString& channel, const QString& nick) {
   if (listener_ == nullptr || !isRoom(channel)) return;
   if (connection_->members().isSelf(nick.toStdString())) {
     listener_->roomEntered(roomOf(channel));
+    tellServingNick(channel, false);
     return;
   }
   notice(channel, narrow(nick) + " has entered the room.");
@@ -262,8 +321,7 @@ void IrcService::onKicked(const QString& channel, const QString& nick, const QSt
   const std::string why = reason.isEmpty() ? std::string(".") : ": " + narrow(reason);
   if (connection_->members().isSelf(nick.toStdString())) {
     const std::string room = roomOf(channel);
-    rooms_.erase(fold(channel));
-    rollers_.erase(fold(channel));
+    forgetRoom(channel);
     listener_->roomLeft(room);
     return;
   }
@@ -278,9 +336,13 @@ void IrcService::onQuit(const QString& nick, const QString& reason, const QStrin
 }
 
 void IrcService::onNickChanged(const QString& from, const QString& to) {
-  for (const std::string& channel : connection_->members().channelsWith(to.toStdString()))
+  const bool self = connection_->members().isSelf(to.toStdString());
+  const bool wonBack = !sameNick(from, settings_.roller) && sameNick(to, settings_.roller);
+  for (const std::string& channel : connection_->members().channelsWith(to.toStdString())) {
     notice(QString::fromStdString(channel), narrow(from) + " is now known as " + narrow(to) + ".");
-  if (connection_->members().isSelf(to.toStdString())) report();
+    if (self) tellServingNick(QString::fromStdString(channel), wonBack);
+  }
+  if (self) report();
 }
 
 void IrcService::onTopic(const QString& channel, const QString& nick, const QString& topic) {
@@ -321,7 +383,9 @@ void IrcService::checkRoller(const QString& channel) {
   const RollerState state = irc::rollerState(connection_->members(), connection_->accounts(),
                                              channel.toStdString(), roller());
   if (state == RollerState::Unknown) return;
-  const auto [it, added] = rollers_.emplace(fold(channel), state);
+  const auto room = findRoom(channel);
+  if (room == rooms_.end()) return;
+  const auto [it, added] = rollers_.emplace(room->first, state);
   if (!added && it->second == state) return;
   it->second = state;
   notice(channel, rollerText(state, narrowWire(settings_.roller), rollerAccount()));
@@ -331,7 +395,7 @@ void IrcService::checkRoller(const QString& channel) {
 void IrcService::onJoinRefused(const QString& channel, int code, const QString& text) {
   if (listener_ == nullptr) return;
   const std::string room = roomOf(channel);
-  rooms_.erase(fold(channel));
+  forgetRoom(channel);
   // The room buster knocks again when it sees the box.
   listener_->joinRefused(
       room, code == 471 ? "The room \"" + room + "\" is full. Try again in a little while."
@@ -345,8 +409,8 @@ void IrcService::onSendRefused(const QString& target, int code, const QString& t
     return;
   }
   const std::string nick = fold(target);
-  const auto it =
-      std::find_if(ims_.begin(), ims_.end(), [&](const PendingIm& im) { return im.nick == nick; });
+  const auto it = std::find_if(ims_.begin(), ims_.end(),
+                               [&](const PendingIm& im) { return sameNick(target, im.nick); });
   if (it == ims_.end()) return;
   const int ticket = it->ticket;
   ims_.erase(it);
@@ -367,7 +431,7 @@ void IrcService::onDelivered(const QStringList& targets) {
       continue;
     }
     const auto it = std::find_if(ims_.begin(), ims_.end(),
-                                 [&](const PendingIm& im) { return im.nick == nick; });
+                                 [&](const PendingIm& im) { return sameNick(target, im.nick); });
     if (it == ims_.end()) continue;
     const int ticket = it->ticket;
     ims_.erase(it);
@@ -384,6 +448,9 @@ void IrcService::report() {
   std::string state = connectionState_;
   const bool signedOn = connection_->state() == IrcConnection::State::Registered;
   if (signedOn) {
+    state += " as " + narrow(connection_->nick());
+    if (!sameNick(connection_->nick(), connection_->wantedNick().toStdString()))
+      state += " (" + narrow(connection_->wantedNick()) + " is taken: asking for it again)";
     const auto account =
         connection_->accounts().of(connection_->members().self(), connection_->members());
     if (account && !account->empty()) state += ", logged in as " + narrowWire(*account);

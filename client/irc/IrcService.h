@@ -13,7 +13,7 @@
 #include "irc/Accounts.h"
 #include "irc/Membership.h"
 #include "irc/net/IrcConnection.h"
-#include "rollservice/FairDice.h"
+#include "irc/net/RollServer.h"
 
 namespace kestar::client {
 
@@ -34,13 +34,18 @@ struct IrcServiceSettings {
 // Text crosses to the client in the 8-bit code page, without the codes of IRC formatting; the
 // program's markup leaves as those codes. The roller's lines show as "OnlineHost" only while it
 // is an operator of the channel at the moment it speaks (irc::speakerName). With serveRolls set,
-// this Kestar answers the roll requests said in its rooms, with its own nick.
+// this Kestar answers the roll requests said in its rooms with its own nick (irc::RollServer),
+// shows each answer as the others see it when it is sent, and tells in the room which answers the
+// server had not confirmed when a connection was lost. While its nick is not the wanted one
+// (another held it), the state line says so, and a serving Kestar tells its rooms it serves under
+// another nick than the roller's.
 class IrcService final : public QObject, public ChatService {
  public:
   explicit IrcService(IrcServiceSettings settings, QObject* parent = nullptr);
   ~IrcService() override;
 
-  // ChatService. A line the user says shows in the room at once (the server does not echo it).
+  // ChatService. A line the user says shows in the room at once (the server does not echo it); a
+  // roll request of the user's own is not answered by the user's own Kestar.
   void attach(ServiceListener& listener, Later later) override;
   std::string userName() const override;
   void joinRoom(const std::string& room) override;
@@ -65,16 +70,25 @@ class IrcService final : public QObject, public ChatService {
  private:
   struct PendingIm {
     int ticket;
-    std::string nick;  // folded
+    std::string nick;
   };
+  // The client's rooms by their channels as the room rule spells them; a channel as the server
+  // spells it is looked up with the server's case mapping of the moment.
+  using Rooms = std::map<std::string, std::string>;
 
-  void wire();
+  void connectNew();
   QString channelOf(const std::string& room) const;
+  Rooms::const_iterator findRoom(const QString& channel) const;
   // The room of a channel, as the client named it when it asked to enter.
   std::string roomOf(const QString& channel) const;
   bool isRoom(const QString& channel) const;
+  void forgetRoom(const QString& channel);
   std::string fold(const QString& name) const;
-  void serveRoll(const QString& channel, const std::string& speaker, const std::string& text);
+  bool sameNick(const QString& a, const std::string& b) const;
+  void serveRooms();
+  void tellServingNick(const QString& channel, bool wonBack);
+  void onAnswerSent(const QString& channel, const QString& text);
+  void onNotConfirmed(const QString& channel, quint64 k, const QString& text);
   void onState(irc::IrcConnection::State state, const QString& detail);
   void onChat(const QString& target, const QString& nick, const QString& text,
               irc::IrcConnection::Kind kind);
@@ -100,13 +114,13 @@ class IrcService final : public QObject, public ChatService {
 
   IrcServiceSettings settings_;
   std::unique_ptr<irc::IrcConnection> connection_;
+  std::unique_ptr<irc::RollServer> rolls_;
   ServiceListener* listener_ = nullptr;
   Later later_;
-  rollservice::FairDice dice_;
-  std::map<std::string, std::string> rooms_;         // the client's room by folded channel
+  Rooms rooms_;
   std::vector<PendingIm> ims_;                       // in the order they were said
   std::map<std::string, int> refusedLines_;          // refused lines still to be confirmed, by nick
-  std::map<std::string, irc::RollerState> rollers_;  // the roller's last told state, by room
+  std::map<std::string, irc::RollerState> rollers_;  // the roller's last told state, by rooms_ key
   std::string connectionState_;
   std::string state_;
 };

@@ -17,7 +17,12 @@ namespace {
 constexpr int kSaslPiece = 400;
 constexpr int kNickAttempts = 12;
 constexpr std::string_view kConfirmToken = "kestar-said";
-constexpr Millis kSettled{60000};  // a connection that lasted this long starts the waits anew
+
+// The PING behind said lines whose PONG shows the server has read them.
+const std::string& confirmLine() {
+  static const std::string line = *serialise(makeMessage("PING", {std::string(kConfirmToken)}));
+  return line;
+}
 
 QString decoded(std::string_view bytes) {
   return QString::fromStdU16String(decodeText(stripFormatting(bytes)));
@@ -96,7 +101,7 @@ IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
   if (settings_.user.isEmpty()) settings_.user = settings_.nick;
   members_.setSelf(wire(settings_.nick));
   queue_.hold(true);
-  for (QTimer* timer : {&quietTimer_, &pumpTimer_, &reconnectTimer_})
+  for (QTimer* timer : {&quietTimer_, &pumpTimer_, &reconnectTimer_, &nickTimer_})
     timer->setSingleShot(true);
 
   connect(socket_, &QSslSocket::connected, this, [this] {
@@ -123,6 +128,7 @@ IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
   connect(&quietTimer_, &QTimer::timeout, this, &IrcConnection::quiet);
   connect(&pumpTimer_, &QTimer::timeout, this, &IrcConnection::pump);
   connect(&reconnectTimer_, &QTimer::timeout, this, &IrcConnection::open);
+  connect(&nickTimer_, &QTimer::timeout, this, &IrcConnection::askForNick);
 }
 
 IrcConnection::~IrcConnection() {
@@ -159,7 +165,9 @@ void IrcConnection::open() {
       fail(QStringLiteral("No certificate in ") + settings_.caFile);
       return;
     }
-    config.addCaCertificates(authorities);
+    // Added to the default configuration, they would stop Qt from loading the system's
+    // authorities when it needs them: the system's are named here with them.
+    config.setCaCertificates(QSslConfiguration::systemCaCertificates() + authorities);
   }
   socket_->setSslConfiguration(config);
   socket_->connectToHostEncrypted(settings_.host, settings_.port);
@@ -225,35 +233,52 @@ void IrcConnection::part(const QString& channel) {
   if (ready_) send(makeMessage("PART", {name}));
 }
 
-void IrcConnection::say(const QString& target, const QString& text) {
+quint64 IrcConnection::say(const QString& target, const QString& text, Delivery delivery) {
+  return speak("PRIVMSG", target, text, delivery);
+}
+
+quint64 IrcConnection::notice(const QString& target, const QString& text, Delivery delivery) {
+  return speak("NOTICE", target, text, delivery);
+}
+
+quint64 IrcConnection::speak(const char* command, const QString& target, const QString& text,
+                             Delivery delivery) {
   const std::string to = wire(target);
   const std::size_t budget = textBudget(mask(), to);
-  // A line break in the text starts another message rather than vanishing.
+  const quint64 ticket = lastTicket_ + 1;
+  std::vector<Outgoing> lines;
+  // A line break in the text starts another message rather than vanishing; an empty line is no
+  // message (the server would refuse it).
   static const QRegularExpression kBreak(QStringLiteral("\\r\\n|\\r|\\n"));
-  for (const QString& part : text.split(kBreak)) {
+  for (const QString& part : text.split(kBreak, Qt::SkipEmptyParts)) {
     for (std::string& piece : splitText(wire(part), budget)) {
-      const std::optional<std::string> line =
-          serialise(makeMessage("PRIVMSG", {to, std::move(piece)}));
+      std::optional<std::string> line = serialise(makeMessage(command, {to, std::move(piece)}));
       if (!line) {
         emit sendRefused(target, 0, QStringLiteral("Not a name a message can go to"));
-        return;
+        return 0;
       }
-      queue_.push(*line);
+      lines.push_back(Outgoing{std::move(*line), ticket, delivery});
     }
   }
-  pump();
+  if (lines.empty()) return 0;
+  lastTicket_ = ticket;
+  for (Outgoing& line : lines)
+    queue_.push(std::move(line));
+  // Written on a later round of events, so that the caller knows the ticket before its signals.
+  pumpTimer_.start(0);
+  return ticket;
 }
 
 bool IrcConnection::send(const Message& message) {
   const std::optional<std::string> line = serialise(message);
   if (!line) return false;
-  queue_.push(*line);
+  queue_.push(Outgoing{*line});
   pump();
   return true;
 }
 
 std::string IrcConnection::mask() const {
-  return mask_.empty() ? worstMask(members_.self()) : mask_;
+  return members_.mask().empty() ? worstMask(members_.self()) : members_.mask();
 }
 
 void IrcConnection::setState(State state, const QString& detail) {
@@ -270,7 +295,6 @@ void IrcConnection::transportReady() {
   reader_.reset();
   members_.clear();
   members_.setSelf(wire(settings_.nick));
-  mask_.clear();
   offered_.clear();
   enabled_.clear();
   accounts_.clear();
@@ -314,17 +338,23 @@ void IrcConnection::quiet() {
 
 void IrcConnection::pump() {
   if (socket_->state() != QAbstractSocket::ConnectedState) return;
-  for (const std::string& line : queue_.take(now())) {
-    socket_->write(QByteArray::fromStdString(line + "\r\n"));
-    if (line.rfind("PRIVMSG ", 0) == 0 || line.rfind("NOTICE ", 0) == 0)
-      unconfirmed_.push_back(line);
+  for (const Outgoing& out : queue_.take(now())) {
+    socket_->write(QByteArray::fromStdString(out.line + "\r\n"));
+    if (out.line == confirmLine()) {
+      confirmQueued_ = false;
+      confirming_ = unconfirmed_.size();
+    } else if (out.ticket != 0) {
+      unconfirmed_.push_back(out);
+      const std::optional<Message> said = parseMessage(out.line);
+      emit written(out.ticket, plain(said->param(0)), plain(said->param(1)));
+    }
   }
-  // Once the queue is empty, a PING behind the said lines: its PONG shows the server has read
-  // them. Lines still unconfirmed when the connection is lost go again on the next one.
-  if (ready_ && queue_.size() == 0 && !unconfirmed_.empty() && confirming_ == 0) {
-    confirming_ = unconfirmed_.size();
-    socket_->write(QByteArray::fromStdString(
-        *serialise(makeMessage("PING", {std::string(kConfirmToken)})) + "\r\n"));
+  // Once the queue has run empty, a PING behind the said lines, paced as any line: its PONG shows
+  // the server has read them all.
+  if (ready_ && queue_.size() == 0 && !unconfirmed_.empty() && confirming_ == 0 &&
+      !confirmQueued_) {
+    confirmQueued_ = true;
+    queue_.push(Outgoing{confirmLine()});
   }
   if (const std::optional<Millis> due = queue_.due(now()))
     pumpTimer_.start(static_cast<int>(std::max<Millis::rep>(0, (*due - now()).count())));
@@ -341,11 +371,14 @@ void IrcConnection::handle(const Message& message) {
     const auto end = unconfirmed_.begin() +
                      static_cast<std::ptrdiff_t>(std::min(confirming_, unconfirmed_.size()));
     QStringList targets;
-    for (auto line = unconfirmed_.begin(); line != end; ++line)
-      if (const std::optional<Message> said = parseMessage(*line)) targets << plain(said->param(0));
+    QList<quint64> tickets;
+    for (auto line = unconfirmed_.begin(); line != end; ++line) {
+      targets << plain(parseMessage(line->line)->param(0));
+      tickets << line->ticket;
+    }
     unconfirmed_.erase(unconfirmed_.begin(), end);
     confirming_ = 0;
-    emit delivered(targets);
+    emit delivered(targets, tickets);
     pump();
     return;
   }
@@ -367,6 +400,7 @@ void IrcConnection::handle(const Message& message) {
   }
   members_.apply(message);
   accounts_.apply(message, members_);
+  watchWantedNick(message);
   handleRegistration(message);
   if (handleRefusal(message)) return;
   if (command == "PRIVMSG" || command == "NOTICE") {
@@ -512,10 +546,10 @@ void IrcConnection::handleRegistration(const Message& message) {
   if (code == 1) {
     registered_ = true;
     registeredAt_ = now();
-    const std::string_view welcome = message.param(1);
-    const std::string_view last = welcome.substr(std::min(welcome.rfind(' ') + 1, welcome.size()));
-    if (last.substr(0, last.find('!')) == members_.self() && last.find('@') != std::string::npos)
-      mask_ = last;
+    if (!members_.isSelf(wire(settings_.nick))) {
+      reclaim_.start(now());
+      nickTimer_.start(static_cast<int>((*reclaim_.due() - now()).count()));
+    }
     setState(State::Registered, nick());
   } else if (code == 376 || code == 422) {
     becomeReady();
@@ -525,11 +559,11 @@ void IrcConnection::handleRegistration(const Message& message) {
 void IrcConnection::becomeReady() {
   if (ready_) return;
   ready_ = true;
-  std::vector<std::string> rejoins;
+  std::vector<Outgoing> rejoins;
   for (const auto& [channel, key] : channels_) {
     const Message join =
         key.empty() ? makeMessage("JOIN", {channel}) : makeMessage("JOIN", {channel, key});
-    if (const std::optional<std::string> line = serialise(join)) rejoins.push_back(*line);
+    if (const std::optional<std::string> line = serialise(join)) rejoins.push_back(Outgoing{*line});
   }
   queue_.pushFront(rejoins);
   const std::string& botMode = members_.support().botMode;
@@ -579,10 +613,8 @@ void IrcConnection::handleChannelEvent(const Message& message) {
   const QString from = plain(sourceNick(message));
   const QString channel = plain(message.param(0));
   if (command == "JOIN") {
-    if (members_.isSelf(sourceNick(message))) {
-      mask_ = message.source;
+    if (members_.isSelf(sourceNick(message)))
       refusals_.erase(members_.support().fold(message.param(0)));
-    }
     emit joined(channel, from);
     emit namesChanged(channel);
   } else if (command == "PART") {
@@ -609,6 +641,30 @@ void IrcConnection::handleChannelEvent(const Message& message) {
   }
 }
 
+// Another holds the wanted nick: it is asked for again when the holder leaves (a QUIT, or a NICK
+// away), and every so often, since a holder in no channel of the program leaves unseen.
+void IrcConnection::watchWantedNick(const Message& message) {
+  if (!reclaim_.due()) return;
+  const std::string wanted = wire(settings_.nick);
+  const std::string_view from = sourceNick(message);
+  if (message.command == "NICK" && members_.isSelf(message.param(0))) {
+    if (members_.sameName(message.param(0), wanted)) {
+      reclaim_.stop();
+      nickTimer_.stop();
+    }
+  } else if ((message.command == "QUIT" || message.command == "NICK") &&
+             members_.sameName(from, wanted) && !members_.sameName(message.param(0), wanted)) {
+    reclaim_.holderLeft(now());
+    nickTimer_.start(0);
+  }
+}
+
+void IrcConnection::askForNick() {
+  if (reclaim_.take(now())) send(makeMessage("NICK", {wire(settings_.nick)}));
+  if (const std::optional<Millis> due = reclaim_.due())
+    nickTimer_.start(static_cast<int>(std::max<Millis::rep>(0, (*due - now()).count())));
+}
+
 void IrcConnection::fail(const QString& reason) {
   fatal_ = reason;
   drop(reason);
@@ -624,23 +680,46 @@ void IrcConnection::lost(const QString& reason) {
   if (state_ == State::Reconnecting || state_ == State::Disconnected) return;
   quietTimer_.stop();
   pumpTimer_.stop();
+  nickTimer_.stop();
+  reclaim_.stop();
   queue_.hold(true);
-  queue_.pushFront(unconfirmed_);
+  // The said lines the server has not shown it read: the person's own go again on the next
+  // connection, first after the rejoins; those to go at most once are dropped, written or not.
+  QList<quint64> gone;
+  const auto atMostOnce = [](const Outgoing& line) {
+    return line.delivery == Delivery::AtMostOnce;
+  };
+  std::vector<Outgoing> again;
+  for (Outgoing& line : unconfirmed_) {
+    if (!atMostOnce(line)) {
+      again.push_back(std::move(line));
+    } else if (!gone.contains(line.ticket)) {
+      gone << line.ticket;
+    }
+  }
+  for (const Outgoing& line : queue_.remove([&](const Outgoing& queued) {
+         return atMostOnce(queued) || queued.line == confirmLine();
+       })) {
+    if (line.ticket != 0 && !gone.contains(line.ticket)) gone << line.ticket;
+  }
+  queue_.pushFront(again);
   unconfirmed_.clear();
   confirming_ = 0;
+  confirmQueued_ = false;
   members_.clear();
   accounts_.clear();
-  const bool lasted = registered_ && now() - registeredAt_ >= kSettled;
+  const bool lasted = registered_ && now() - registeredAt_ >= Millis(settings_.settledMs);
   registered_ = false;
   ready_ = false;
   if (closing_ || !fatal_.isEmpty()) {
     setState(State::Disconnected, fatal_.isEmpty() ? reason : fatal_);
-    return;
+  } else {
+    if (lasted) backoff_.reset();
+    const Millis wait = backoff_.next();
+    reconnectTimer_.start(static_cast<int>(wait.count()));
+    setState(State::Reconnecting, QString::number(wait.count() / 1000));
   }
-  if (lasted) backoff_.reset();
-  const Millis wait = backoff_.next();
-  reconnectTimer_.start(static_cast<int>(wait.count()));
-  setState(State::Reconnecting, QString::number(wait.count() / 1000));
+  if (!gone.isEmpty()) emit dropped(gone);
 }
 
 }  // namespace kestar::irc

@@ -31,9 +31,10 @@ struct IrcSettings {
   QString saslAccount;  // with saslPassword: log in with SASL PLAIN, or not at all
   QString saslPassword;
   Pace pace;
-  bool bot = false;      // marks itself a bot where the server offers the mode (BOT= in 005)
-  int quietMs = 60000;   // silence after which the program asks the server whether it is there
-  int answerMs = 30000;  // how long it then waits before it takes the connection for lost
+  bool bot = false;       // marks itself a bot where the server offers the mode (BOT= in 005)
+  int quietMs = 60000;    // silence after which the program asks the server whether it is there
+  int answerMs = 30000;   // how long it then waits before it takes the connection for lost
+  int settledMs = 60000;  // a connection registered this long starts the waits anew (Backoff)
 };
 
 // One connection to an IRC server, kept: registration (PASS, NICK, USER, the capabilities the
@@ -69,19 +70,28 @@ class IrcConnection final : public QObject {
   // gets the channel's last refusal again. A name no JOIN can carry is refused with code 0.
   void join(const QString& channel, const QString& key = {});
   void part(const QString& channel);
-  // PRIVMSG, in as many lines as the text needs.
-  void say(const QString& target, const QString& text);
+  // PRIVMSG, in as many lines as the text needs (an empty line is none), written on a later round
+  // of events at the earliest; the text's ticket, which its pieces carry in written, delivered and
+  // dropped, or 0 when nothing goes.
+  quint64 say(const QString& target, const QString& text,
+              Delivery delivery = Delivery::AtLeastOnce);
+  // The same as NOTICE.
+  quint64 notice(const QString& target, const QString& text,
+                 Delivery delivery = Delivery::AtLeastOnce);
   // Any other command, through the same queue; false for one that cannot be written (Message.h).
   bool send(const Message& message);
 
   State state() const { return state_; }
   QString nick() const { return QString::fromStdString(members_.self()); }
+  // The nick asked for; while another holds it, the program asks again (NickReclaim).
+  const QString& wantedNick() const { return settings_.nick; }
   const Membership& members() const { return members_; }
   // Who the people of the channels (and the program) are logged in as, where the server says.
   const Accounts& accounts() const { return accounts_; }
   // The capabilities the server has granted on this connection.
   const std::set<std::string>& capabilities() const { return enabled_; }
-  std::size_t queued() const { return queue_.size(); }
+  // The lines asked for that wait to be sent.
+  std::size_t queued() const { return queue_.size() - (confirmQueued_ ? 1 : 0); }
 
  signals:
   // detail: the nick when registered, the seconds to wait when reconnecting, the reason when
@@ -106,9 +116,14 @@ class IrcConnection final : public QObject {
   // A PRIVMSG the server refused: no such nick (401), cannot send to the channel (404) and the
   // like; code 0 for a target that is no name at all.
   void sendRefused(const QString& target, int code, const QString& text);
-  // The targets of said lines (one for each PRIVMSG or NOTICE line, in order) the server has
-  // read; the refusal of any of them came before.
-  void delivered(const QStringList& targets);
+  // A piece of a said text written to the server now.
+  void written(quint64 ticket, const QString& target, const QString& text);
+  // The targets and tickets of said lines (one for each PRIVMSG or NOTICE line, in order) the
+  // server has read; the refusal of any of them came before.
+  void delivered(const QStringList& targets, const QList<quint64>& tickets);
+  // Said texts to go at most once that the server had not shown it read when the connection was
+  // lost, written or still waiting: they will not go.
+  void dropped(const QList<quint64>& tickets);
   // After close(): what it said has gone to the server and the socket is shut. On a later round
   // of events, never inside close().
   void closed();
@@ -137,7 +152,10 @@ class IrcConnection final : public QObject {
   void fail(const QString& reason);
   void drop(const QString& reason);
   void quiet();
+  quint64 speak(const char* command, const QString& target, const QString& text, Delivery delivery);
   void pump();
+  void watchWantedNick(const Message& message);
+  void askForNick();
   void writeNow(const Message& message);
   void setState(State state, const QString& detail);
   Millis now() const { return Millis(clock_.elapsed()); }
@@ -148,6 +166,7 @@ class IrcConnection final : public QObject {
   QTimer quietTimer_;
   QTimer pumpTimer_;
   QTimer reconnectTimer_;
+  QTimer nickTimer_;
   QElapsedTimer clock_;
   State state_ = State::Idle;
   LineReader reader_;
@@ -155,15 +174,17 @@ class IrcConnection final : public QObject {
   SendQueue queue_;
   Backoff backoff_;
   JoinPacer joinPacer_;
+  NickReclaim reclaim_;
   std::map<std::string, std::pair<int, QString>> refusals_;  // a channel's last refusal
-  std::vector<std::string> unconfirmed_;  // said lines the server has not shown it read
-  std::size_t confirming_ = 0;            // how many of them the PING on its way covers
+  std::vector<Outgoing> unconfirmed_;  // said lines written that the server has not shown it read
+  std::size_t confirming_ = 0;         // how many of them the PING on its way covers
+  bool confirmQueued_ = false;         // a PING behind them waits in the queue
+  quint64 lastTicket_ = 0;
   std::vector<std::pair<std::string, std::string>> channels_;  // remembered, with keys
   Accounts accounts_;
   std::set<std::string> offered_;
   std::set<std::string> enabled_;
   int capRequests_ = 0;  // CAP REQs not answered yet
-  std::string mask_;
   QString lastError_;    // the socket's
   QString serverError_;  // the server's ERROR line
   QString fatal_;

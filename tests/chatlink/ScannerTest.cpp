@@ -194,6 +194,11 @@ TEST(ChatScanner, RemembersEachRoomApartAndNeverRepeatsALine) {
   rig.client.openRoom("Den");
   rig.service.sayAs("Den", "Dee", "first in the den");
   rig.host.advance(0.1);
+  // The rooms still open are remembered when a new one appears: nothing old comes back.
+  rig.client.openRoom("Lobby");
+  rig.host.advance(0.1);
+  rig.client.openRoom("Arena");
+  rig.host.advance(0.1);
   EXPECT_EQ(
       listener.heard,
       (Heard{{"Ann", "a1"}, {"Bob", "l1"}, {"Cy", "a2, said below"}, {"Dee", "first in the den"}}));

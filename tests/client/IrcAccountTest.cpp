@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <string>
 
 #include "app/ClientSide.h"
@@ -64,7 +65,8 @@ TEST_P(IrcLoginOnNetwork, LogsInWithSaslOrStopsOnce) {
   // The same account again, under another nick.
   IrcClient ann(network.port(), "ann", false, true, password);
   const std::string signedOn = "Signed on to 127.0.0.1:" + std::to_string(network.port()) +
-                               " as ann_, logged in as ann; roller trusted by account DiceHost";
+                               " as ann_ (ann is taken: asking for it again), logged in as "
+                               "ann; roller trusted by account DiceHost";
   EXPECT_TRUE(QTest::qWaitFor([&] { return ann.client.serviceState() == signedOn; }, 5000))
       << ann.client.serviceState();
 
@@ -108,6 +110,13 @@ TEST_P(IrcLoginOnNetwork, AnImpostorWithTheRollersNickIsNeverTotalled) {
   ASSERT_FALSE(bob.waitFor(":DiceHost!").empty());
   QTest::qWait(1500);  // time enough for a counter to total it
   expectBobsRollTotalled(bob, counter, "DiceHost_", "carol");
+  // Logged in as the roller's account, the roll service is trusted under any nick: it says so.
+  const auto said = roller.client.transcript("Spar Arena");
+  EXPECT_EQ(std::count_if(said.begin(), said.end(),
+                          [](const std::string& line) {
+                            return line.find("its answers are not trusted") != std::string::npos;
+                          }),
+            0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -18,11 +20,15 @@
 #include "client/irc/IrcService.h"
 #include "client/window/IrcControls.h"
 #include "tests/client/IrcChecks.h"
+#include "tests/irc/Ngircd.h"
+#include "tests/irc/ScriptedServer.h"
 
 namespace kestar::client {
 namespace {
 
+using irc::test::Ngircd;
 using irc::test::RawClient;
+using irc::test::ScriptedServer;
 
 // The client with what the tests look for in it.
 struct IrcRig : test::IrcClient {
@@ -187,12 +193,12 @@ TEST_P(IrcServiceOnNetwork, ChatRollsAndWhoseRollsCount) {
                                         "operator: its lines are not trusted as rolls."));
   EXPECT_EQ(counter.client.serviceState().find("not a channel operator") != std::string::npos,
             !byAccount);
-  roller.client.typeLine("Back Room", "//roll");
+  bob.send("PRIVMSG #Back_Room ://roll");
   const std::string shownAs = byAccount ? "OnlineHost:\t" : "DiceHost:\t";
   EXPECT_TRUE(QTest::qWaitFor([&] {
     const auto lines = counter.client.transcript("Back Room");
     return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-      return line.rfind(shownAs + "DiceHost rolled 2 6-sided dice:  ", 0) == 0;
+      return line.rfind(shownAs + "bob rolled 2 6-sided dice:  ", 0) == 0;
     });
   }));
 
@@ -301,11 +307,16 @@ TEST_P(IrcServiceOnNetwork, TheWindowsControlsConnectDisconnectAndServeRolls) {
   QTest::mouseClick(controls->serveRolls, Qt::LeftButton);
   EXPECT_TRUE(rig.service.servesRolls());
   EXPECT_TRUE(QSettings().value("irc/serveRolls").toBool());
-  rig.client.typeLine("Spar Arena", "//roll-dice1-sides6");
+  EXPECT_TRUE(rig.shows("Spar Arena",
+                        "This Kestar serves the room's rolls as ann, not as the roll service "
+                        "DiceHost: its answers are not trusted."));
+  RawClient bob(network.port(), "bob");
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));
+  bob.send("PRIVMSG #Spar_Arena ://roll-dice1-sides6");
   EXPECT_TRUE(QTest::qWaitFor([&] {
     const auto lines = rig.client.transcript("Spar Arena");
     return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-      return line.rfind("ann:\tann rolled 1 6-sided die:  ", 0) == 0;
+      return line.rfind("ann:\tbob rolled 1 6-sided die:  ", 0) == 0;
     });
   }));
 
@@ -325,9 +336,11 @@ TEST_P(IrcServiceOnNetwork, IrcAloneComesBackToTheLastConnection) {
   QSettings().remove("irc");
 }
 
+// The room's name holds letters an ascii server folds apart from their rfc1459 others.
 TEST_P(IrcServiceOnNetwork, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhile) {
+  const std::string room = "Den [A] \\ ~x";
   IrcRig rig(network.port(), "ann");
-  ASSERT_TRUE(rig.enter("Spar Arena"));
+  ASSERT_TRUE(rig.enter(room));
   network.stop();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
@@ -335,15 +348,17 @@ TEST_P(IrcServiceOnNetwork, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhi
       },
       5000))
       << rig.client.serviceState();
-  rig.client.typeLine("Spar Arena", "said while the server was gone");
-  rig.client.typeLine("Spar Arena", "and one more");
-  ASSERT_TRUE(rig.shows("Spar Arena", "ann:\tand one more"));
+  rig.client.typeLine(room, "said while the server was gone");
+  rig.client.typeLine(room, "and one more");
+  ASSERT_TRUE(rig.shows(room, "ann:\tand one more"));
   ASSERT_TRUE(network.restart());
   RawClient bob(network.port(), "bob");
-  ASSERT_TRUE(bob.joined("#Spar_Arena"));
-  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "said while the server was gone");
-  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 8000)), "and one more");
-  EXPECT_TRUE(rig.hasPerson("Spar Arena", "bob"));
+  ASSERT_TRUE(bob.joined("#Den_[A]_\\_~x"));
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Den_", 8000)), "said while the server was gone");
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Den_", 8000)), "and one more");
+  EXPECT_TRUE(rig.hasPerson(room, "bob"));
+  bob.send("PRIVMSG #Den_[A]_\\_~x :welcome back");
+  EXPECT_TRUE(rig.shows(room, "bob:\twelcome back"));
   // The room has no roll service here, and the state says so (by account, once the server has
   // said who the people already in the room are logged in as).
   const std::string state =
@@ -355,6 +370,129 @@ TEST_P(IrcServiceOnNetwork, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhi
              "who rolls; The roll service DiceHost is not in the room: no rolls are counted.");
   EXPECT_TRUE(QTest::qWaitFor([&] { return rig.client.serviceState() == state; }, 5000))
       << rig.client.serviceState();
+}
+
+}  // namespace
+}  // namespace kestar::client
+
+namespace kestar::client {
+namespace {
+
+// The roller's nick still held by another (the ghost of its last connection): the roller serves
+// under another nick meanwhile and says so, and takes its own back as soon as the holder leaves.
+TEST(IrcService, ARollerWhoseNickIsHeldSaysSoAndWinsItBack) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient ghost(server.port(), "DiceHost");
+  ASSERT_TRUE(ghost.joined("#Spar_Arena"));
+  IrcRig roller(server.port(), "DiceHost", true);
+  ASSERT_TRUE(roller.enter("Spar Arena"));
+  const std::string signedOn = "Signed on to 127.0.0.1:" + std::to_string(server.port()) + " as ";
+  EXPECT_TRUE(roller.shows("Spar Arena",
+                           "This Kestar serves the room's rolls as DiceHost_, not as the roll "
+                           "service DiceHost: its answers are not trusted."));
+  EXPECT_EQ(roller.client.serviceState().rfind(
+                signedOn + "DiceHost_ (DiceHost is taken: asking for it again); serving rolls", 0),
+            0u)
+      << roller.client.serviceState();
+  ghost.send("QUIT :gone");
+  EXPECT_TRUE(roller.shows(
+      "Spar Arena", "This Kestar serves the room's rolls as the roll service DiceHost again."));
+  EXPECT_EQ(roller.client.serviceState().rfind(signedOn + "DiceHost; serving rolls", 0), 0u)
+      << roller.client.serviceState();
+}
+
+// A roll answer the server read but had not confirmed when the connection fell is not sent
+// again, and the room says so; the user's own line is. (ngircd confirms too fast to show it.)
+TEST(IrcService, ARollAnswerGoesAtMostOnceAndTheRoomIsToldOfOneNotConfirmed) {
+  ScriptedServer fake([](QTcpSocket& peer, int connection, const std::string& line) {
+    if (line.rfind("USER ", 0) == 0) ScriptedServer::welcome(peer, "DiceHost");
+    if (line.rfind("JOIN ", 0) == 0) {
+      peer.write(
+          ":DiceHost!d@h JOIN #Spar_Arena\r\n:f 353 DiceHost = #Spar_Arena :@DiceHost bob\r\n"
+          ":f 366 DiceHost #Spar_Arena :End of NAMES list\r\n");
+      if (connection == 1) peer.write(":bob!b@h PRIVMSG #Spar_Arena ://roll\r\n");
+    }
+    // The first connection falls once it has read the user's line, its PINGs unanswered.
+    if (connection == 1 && line == "PRIVMSG #Spar_Arena :my own line") peer.close();
+  });
+  IrcRig roller(fake.port(), "DiceHost", true);
+  roller.client.goToRoom("Spar Arena");
+  ASSERT_TRUE(roller.entered("Spar Arena"));
+  const std::string said = "PRIVMSG #Spar_Arena :bob rolled 2 6-sided dice:  ";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return fake.find(1, said) != nullptr; }, 5000));
+  const std::string answer = text(" " + fake.find(1, said)->line);
+  EXPECT_TRUE(roller.shows("Spar Arena", "OnlineHost:\t" + answer));
+  roller.client.typeLine("Spar Arena", "my own line");
+  EXPECT_TRUE(roller.shows("Spar Arena",
+                           "Roll answer 1 not confirmed before the connection was lost (it may "
+                           "not have reached the room): " +
+                               answer));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return fake.find(2, "PRIVMSG #Spar_Arena :my own line") != nullptr; }, 5000));
+  EXPECT_EQ(fake.lines(2, "PRIVMSG"), std::vector<std::string>{"PRIVMSG #Spar_Arena :my own line"});
+}
+
+// Players who flood the roll service: each has three requests answered and gets one notice, the
+// rest not a word; the answers waiting never hold the user's own line back more than ten lines
+// at the server's pace of one a second.
+TEST(IrcService, RollFloodsNeverHoldTheUsersLineBack) {
+  Ngircd server("[Limits]\nMaxPenaltyTime = 0\n");  // lets the players flood
+  ASSERT_TRUE(server.start());
+  IrcRig roller(server.port(), "DiceHost", true);
+  ASSERT_TRUE(roller.enter("Spar Arena"));
+  RawClient watcher(server.port(), "watcher");
+  ASSERT_TRUE(watcher.joined("#Spar_Arena"));
+  std::vector<std::unique_ptr<RawClient>> players;
+  for (int i = 1; i <= 6; ++i) {
+    players.push_back(std::make_unique<RawClient>(server.port(), "p" + std::to_string(i)));
+    ASSERT_TRUE(players.back()->joined("#Spar_Arena"));
+  }
+  // One player after the other, as the roll service hears them.
+  for (auto& player : players) {
+    for (int request = 0; request < 6; ++request)
+      player->send("PRIVMSG #Spar_Arena ://roll");
+    for (int request = 0; request < 6; ++request)
+      ASSERT_FALSE(watcher.waitFor(" PRIVMSG #Spar_Arena ://roll").empty()) << request;
+  }
+  QTest::qWait(200);
+  // The lines of the service written between the user's typing and the user's line.
+  int ahead = 0;
+  bool typed = false;
+  QObject::connect(&roller.service.connection(), &irc::IrcConnection::written,
+                   [&](quint64, const QString&, const QString& said) {
+                     if (!typed) return;
+                     typed = said != QStringLiteral("the spar goes on");
+                     ahead += typed ? 1 : 0;
+                   });
+  QElapsedTimer waited;
+  waited.start();
+  typed = true;
+  roller.client.typeLine("Spar Arena", "the spar goes on");
+  EXPECT_FALSE(watcher.waitFor(" PRIVMSG #Spar_Arena :the spar goes on", 15000).empty());
+  EXPECT_LE(ahead, 10);
+  EXPECT_LE(waited.elapsed(), (ahead + 1) * 1000 + 1000) << ahead;
+  // Each player: three answers at most, and one notice at most.
+  int told = 0;
+  for (std::size_t i = 0; i < players.size(); ++i) {
+    const std::string nick = "p" + std::to_string(i + 1);
+    int answered = 0;
+    int notices = 0;
+    for (std::string line; !(line = players[i]->waitFor(":DiceHost!", 200)).empty();) {
+      if (line.find(" NOTICE ") != std::string::npos) {
+        EXPECT_EQ(text(line), nick +
+                                  ", your rolls come faster than they are answered (3 at "
+                                  "once, then one each 1 s): the others are not answered.");
+        ++notices;
+      } else if (text(line).rfind(nick + " rolled ", 0) == 0) {
+        ++answered;
+      }
+    }
+    EXPECT_LE(answered, 3) << nick;
+    EXPECT_LE(notices, 1) << nick;
+    told += notices;
+  }
+  EXPECT_GE(told, 1);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ TEST(IrcCapabilities, AskForWhatIsOfferedAndStopWithoutALoginThatWasAskedFor) {
     const char* what;
     const char* login;     // the SASL password, for the account "kim"
     const char* password;  // the server's
-    ScriptedServer::Script script;
+    ScriptedServer::Replies script;
     std::vector<std::string> heard;
     const char* ended;  // the reason of the disconnection, nullptr when registered
     std::set<std::string> granted;
@@ -145,14 +145,14 @@ TEST(IrcCapabilities, AskForWhatIsOfferedAndStopWithoutALoginThatWasAskedFor) {
     EXPECT_EQ(kim.capabilities(), c.granted) << c.what;
     if (c.ended == nullptr) {
       EXPECT_EQ(kim.state(), State::Registered) << c.what;
-      EXPECT_EQ(server.heard(), c.heard) << c.what;
+      EXPECT_EQ(server.lines(), c.heard) << c.what;
       continue;
     }
     EXPECT_EQ(states.last().at(1).toString().toStdString(), c.ended) << c.what;
     QTest::qWait(1500);  // time for a first retry, which must not come
     EXPECT_EQ(kim.state(), State::Disconnected) << c.what;
     EXPECT_EQ(server.connections(), 1) << c.what;
-    EXPECT_EQ(server.heard(), c.heard) << c.what;
+    EXPECT_EQ(server.lines(), c.heard) << c.what;
   }
 }
 
@@ -169,7 +169,7 @@ TEST(IrcCapabilities, FollowWhatTheServerAddsAndWithdraws) {
   EXPECT_FALSE(kim.accounts().tagged());
   server.say(":f CAP kim NEW :account-tag sasl=PLAIN\r\n");
   ASSERT_TRUE(changes.wait(5000));
-  EXPECT_EQ(server.heard().back(), "CAP REQ account-tag");  // sasl belongs to registration
+  EXPECT_EQ(server.lines().back(), "CAP REQ account-tag");  // sasl belongs to registration
   EXPECT_EQ(kim.capabilities(), (std::set<std::string>{"account-tag", "multi-prefix"}));
   EXPECT_TRUE(kim.accounts().tagged());
   server.say(":f CAP kim DEL :account-tag\r\n");

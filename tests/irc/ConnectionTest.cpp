@@ -1,16 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QVariant>
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "irc/net/IrcConnection.h"
 #include "tests/irc/Network.h"
+#include "tests/irc/Ngircd.h"
+#include "tests/irc/ScriptedServer.h"
 
 // Signal arguments in failure messages as text.
 void PrintTo(const QVariant& value, std::ostream* out) {
@@ -24,6 +32,7 @@ using State = IrcConnection::State;
 using test::Ngircd;
 using test::plainSettings;
 using test::RawClient;
+using test::ScriptedServer;
 
 bool reaches(const IrcConnection& connection, State state, int ms) {
   return QTest::qWaitFor([&] { return connection.state() == state; }, ms);
@@ -71,7 +80,7 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   EXPECT_EQ(bob.waitFor("PRIVMSG #test"),
             ":alice_!~alice@127.0.0.1 PRIVMSG #test :hi bob, caf\xC3\xA9");
   QSignalSpy delivered(&alice, &IrcConnection::delivered);
-  alice.say(QStringLiteral("bob"), QStringLiteral("just you\nand you"));
+  alice.say(QStringLiteral("bob"), QStringLiteral("just you\nand you\n"));
   EXPECT_EQ(bob.waitFor("PRIVMSG bob"), ":alice_!~alice@127.0.0.1 PRIVMSG bob :just you");
   EXPECT_EQ(bob.waitFor("PRIVMSG bob"), ":alice_!~alice@127.0.0.1 PRIVMSG bob :and you");
   // Both lines to bob read by the server, once each.
@@ -81,17 +90,6 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
       targets += emission.at(0).toStringList();
     return targets.count(QStringLiteral("bob")) == 2;
   }));
-  // 1000 bytes of two-byte characters arrive whole, in lines the server need not cut.
-  const QString longText = QString(500, QChar(0xE9));
-  alice.say(QStringLiteral("#test"), longText);
-  std::string arrived;
-  for (int piece = 0; piece < 3 && arrived.size() < 1000; ++piece) {
-    const std::string line = bob.waitFor("PRIVMSG #test");
-    ASSERT_LE(line.size() + 2, 512u);
-    arrived += line.substr(line.find(" :") + 2);
-  }
-  EXPECT_EQ(arrived, longText.toStdString());
-
   alice.join(QStringLiteral("#two words"));
   EXPECT_EQ(awaited(refusedJoins), (QList<QVariant>{"#two words", 0, "Not a channel name"}));
   alice.join(QStringLiteral("#full"));
@@ -112,6 +110,31 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   EXPECT_EQ(alice.state(), State::Registered);
 }
 
+// 1000 bytes of two-byte characters arrive whole, in lines the server need not cut, under a
+// cloaked host (396) and a longer nick than the connection began with.
+TEST(IrcConnection, CutsLongLinesToFitTheMaskItHasNow) {
+  Ngircd server(
+      "[Options]\nCloakHostModeX = players.of.a-rather-long-cloaked-host.example.invalid\n");
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  IrcConnection ann(plainSettings(server.port(), "ann"));
+  QSignalSpy nicks(&ann, &IrcConnection::nickChanged);
+  ann.open();
+  ann.send(makeMessage("MODE", {"ann", "+x"}));  // ngircd cloaks no one in a channel
+  ann.send(makeMessage("NICK", {"annabella"}));
+  ASSERT_EQ(awaited(nicks, 8000), (QList<QVariant>{"ann", "annabella"}));
+  const QString longText = QString(500, QChar(0xE9));
+  ann.say(QStringLiteral("bob"), longText);
+  std::string arrived;
+  for (int piece = 0; piece < 3 && arrived.size() < 1000; ++piece) {
+    const std::string line = bob.waitFor("PRIVMSG bob");
+    ASSERT_LE(line.size() + 2, 512u);
+    arrived += line.substr(line.find(" :") + 2);
+  }
+  EXPECT_EQ(arrived, longText.toStdString());
+}
+
 TEST(IrcConnection, TwentyLinesReachTheChannelInOrder) {
   Ngircd server;
   ASSERT_TRUE(server.start());
@@ -124,11 +147,18 @@ TEST(IrcConnection, TwentyLinesReachTheChannelInOrder) {
   for (int i = 1; i <= 20; ++i)
     carol.say(QStringLiteral("#test"), QStringLiteral("line %1 of 20").arg(i));
   carol.open();
-  // A burst of 4, then one a second: about 16 seconds.
+  // A burst of 4 (the rejoin and three lines), then one a second: about 16 seconds.
+  QElapsedTimer clock;
+  std::vector<qint64> arrived;
   for (int i = 1; i <= 20; ++i) {
     const std::string line = bob.waitFor("PRIVMSG #test", 6000);
+    if (i == 1) clock.start();
+    arrived.push_back(clock.elapsed());
     ASSERT_EQ(line, ":carol!~carol@127.0.0.1 PRIVMSG #test :line " + std::to_string(i) + " of 20");
   }
+  EXPECT_LE(arrived[4] - arrived[0], 2500);
+  EXPECT_GE(arrived[19] - arrived[4], 14000);
+  EXPECT_LE(arrived[19] - arrived[4], 17000);
   EXPECT_EQ(carol.queued(), 0u);
   ASSERT_EQ(states.size(), 2);  // connecting, registered: never dropped meanwhile
   EXPECT_EQ(states.at(1).at(0).value<State>(), State::Registered);
@@ -140,9 +170,15 @@ TEST(IrcConnection, ReconnectsRejoinsAndSendsWhatWasQueued) {
   IrcSettings settings = plainSettings(server.port(), "dave");
   IrcConnection dave(settings);
   QSignalSpy states(&dave, &IrcConnection::stateChanged);
+  QSignalSpy joins(&dave, &IrcConnection::joined);
+  QSignalSpy refusals(&dave, &IrcConnection::joinRefused);
+  RawClient holder(server.port(), "holder");
+  ASSERT_TRUE(holder.joined("#full"));
   dave.join(QStringLiteral("#test"));
+  dave.join(QStringLiteral("#full"));
   dave.open();
   ASSERT_TRUE(reaches(dave, State::Registered, 5000));
+  EXPECT_EQ(awaited(refusals).value(1), 471);
 
   // Said just before the fall: written, but the server never reads it.
   dave.say(QStringLiteral("#test"), QStringLiteral("said as it fell"));
@@ -161,6 +197,12 @@ TEST(IrcConnection, ReconnectsRejoinsAndSendsWhatWasQueued) {
   EXPECT_EQ(bob.waitFor("PRIVMSG"), ":dave!~dave@127.0.0.1 PRIVMSG #test :said while away 2");
   EXPECT_EQ(dave.state(), State::Registered);
   EXPECT_EQ(dave.nick(), QStringLiteral("dave"));
+  // The refused channel, empty now, was not knocked at again: a JOIN queued after the rejoins
+  // comes back first.
+  joins.clear();
+  dave.join(QStringLiteral("#after"));
+  EXPECT_EQ(awaited(joins), (QList<QVariant>{"#after", "dave"}));
+  EXPECT_FALSE(dave.members().inChannel("#full"));
 }
 
 TEST(IrcConnection, TlsTrustsTheGivenAuthorityAndNothingUnverified) {
@@ -185,6 +227,15 @@ TEST(IrcConnection, TlsTrustsTheGivenAuthorityAndNothingUnverified) {
   IrcConnection trusted(settings);
   trusted.open();
   EXPECT_TRUE(reaches(trusted, State::Registered, 10000));
+  // The system's authorities stay trusted beside the given one.
+  const QList<QSslCertificate> trusting =
+      trusted.findChild<QSslSocket*>()->sslConfiguration().caCertificates();
+  const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
+  EXPECT_EQ(
+      std::count_if(system.begin(), system.end(),
+                    [&](const QSslCertificate& authority) { return trusting.contains(authority); }),
+      system.size());
+  EXPECT_TRUE(trusting.contains(QSslCertificate::fromPath(settings.caFile).value(0)));
 }
 
 TEST(IrcConnection, SendsTheServerPasswordAndStopsWhenItIsWrong) {
@@ -208,28 +259,16 @@ TEST(IrcConnection, SendsTheServerPasswordAndStopsWhenItIsWrong) {
 
 // ngircd has no SASL: a scripted server plays it, then falls silent to test liveness.
 TEST(IrcConnection, LogsInWithSaslPlainAndNoticesASilentServer) {
-  QTcpServer fake;
-  ASSERT_TRUE(fake.listen(QHostAddress::LocalHost, 0));
-  std::vector<std::string> heard;
-  LineReader reader;
-  QTcpSocket* peer = nullptr;
-  QObject::connect(&fake, &QTcpServer::newConnection, [&] {
-    peer = fake.nextPendingConnection();
-    QObject::connect(peer, &QTcpSocket::readyRead, [&, peer] {
-      for (const std::string& line : reader.feed(peer->readAll().toStdString())) {
-        heard.push_back(line);
-        const auto answer = [&](const char* text) { peer->write(text); };
-        if (line == "CAP LS 302")
-          answer(":f CAP * LS * :multi-prefix\r\n:f CAP * LS :sasl=PLAIN\r\n");
-        if (line == "CAP REQ :multi-prefix sasl") answer(":f CAP * ACK :multi-prefix sasl\r\n");
-        if (line == "AUTHENTICATE PLAIN") answer("AUTHENTICATE +\r\n");
-        if (line.rfind("AUTHENTICATE ", 0) == 0 && line != "AUTHENTICATE PLAIN")
-          answer(":f 903 * :SASL authentication successful\r\n");
-        if (line == "CAP END") answer(":f 001 frank :Welcome\r\n:f 422 frank :No MOTD\r\n");
-      }
-    });
+  ScriptedServer fake([](QTcpSocket& peer, int, const std::string& line) {
+    const auto answer = [&](const char* text) { peer.write(text); };
+    if (line == "CAP LS 302") answer(":f CAP * LS * :multi-prefix\r\n:f CAP * LS :sasl=PLAIN\r\n");
+    if (line == "CAP REQ :multi-prefix sasl") answer(":f CAP * ACK :multi-prefix sasl\r\n");
+    if (line == "AUTHENTICATE PLAIN") answer("AUTHENTICATE +\r\n");
+    if (line.rfind("AUTHENTICATE ", 0) == 0 && line != "AUTHENTICATE PLAIN")
+      answer(":f 903 * :SASL authentication successful\r\n");
+    if (line == "CAP END") answer(":f 001 frank :Welcome\r\n:f 422 frank :No MOTD\r\n");
   });
-  IrcSettings settings = plainSettings(fake.serverPort(), "frank");
+  IrcSettings settings = plainSettings(fake.port(), "frank");
   settings.saslAccount = QStringLiteral("frank");
   settings.saslPassword = QStringLiteral("s3cret");
   settings.quietMs = 300;
@@ -237,14 +276,62 @@ TEST(IrcConnection, LogsInWithSaslPlainAndNoticesASilentServer) {
   IrcConnection frank(settings);
   frank.open();
   ASSERT_TRUE(reaches(frank, State::Registered, 5000));
-  EXPECT_EQ(heard,
+  EXPECT_EQ(fake.lines(1, ""),
             (std::vector<std::string>{"CAP LS 302", "NICK frank", "USER frank 0 * Kestar",
                                       "CAP REQ :multi-prefix sasl", "AUTHENTICATE PLAIN",
                                       "AUTHENTICATE AGZyYW5rAHMzY3JldA==",  // "\0frank\0s3cret"
                                       "CAP END"}));
   // Silence: a PING after the quiet spell, then, unanswered, a new connection.
   ASSERT_TRUE(reaches(frank, State::Reconnecting, 3000));
-  EXPECT_EQ(heard.back().rfind("PING ", 0), 0u);
+  EXPECT_EQ(fake.heard.back().line.rfind("PING ", 0), 0u);
+}
+
+// A server that pings before its welcome, and again behind a backlog of twenty lines: each PING
+// is answered at once. The PING that confirms the said lines waits its turn.
+TEST(IrcConnection, AnswersPingsAtOnceAndPacesItsOwn) {
+  ScriptedServer fake([](QTcpSocket& peer, int, const std::string& line) {
+    if (line.rfind("USER ", 0) == 0) peer.write("PING :cookie\r\n");
+    if (line == "PONG cookie") ScriptedServer::welcome(peer, "hal");
+    if (line == "PRIVMSG #c :line 1 of 20") peer.write("PING :behind\r\n");
+  });
+  IrcSettings settings = plainSettings(fake.port(), "hal");
+  settings.pace = Pace{4, Millis(100)};
+  IrcConnection hal(settings);
+  for (int i = 1; i <= 20; ++i)
+    hal.say(QStringLiteral("#c"), QStringLiteral("line %1 of 20").arg(i));
+  hal.open();
+  ASSERT_TRUE(reaches(hal, State::Registered, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return fake.lines(1, "PING ").size() == 1; }, 5000));
+  const auto index = [&](const std::string& line) {
+    const auto lines = fake.lines(1, "");
+    return std::find(lines.begin(), lines.end(), line) - lines.begin();
+  };
+  EXPECT_LT(index("PONG behind"), index("PRIVMSG #c :line 6 of 20"));
+  EXPECT_GE(fake.find(1, "PING ")->ms - fake.find(1, "PRIVMSG #c :line 20 of 20")->ms, 50);
+  EXPECT_LT(index("PRIVMSG #c :line 20 of 20"), index(fake.lines(1, "PING ").front()));
+}
+
+// A server that drops every connection at once: tried again after 1, 2, 4 s; a connection that
+// lasted starts the waits anew.
+TEST(IrcConnection, WaitsLongerEachTimeAServerDropsItAtOnce) {
+  ScriptedServer fake([](QTcpSocket& peer, int, const std::string& line) {
+    if (line.rfind("USER ", 0) != 0) return;
+    ScriptedServer::welcome(peer, "ivy");
+    QTimer::singleShot(700, &peer, [&peer] { peer.close(); });
+  });
+  fake.onConnect = [](QTcpSocket& peer, int connection) {
+    if (connection <= 3) peer.close();
+  };
+  IrcSettings settings = plainSettings(fake.port(), "ivy");
+  settings.settledMs = 500;
+  IrcConnection ivy(settings);
+  QStringList waits;
+  QObject::connect(&ivy, &IrcConnection::stateChanged, [&](State state, const QString& detail) {
+    if (state == State::Reconnecting) waits << detail;
+  });
+  ivy.open();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return waits.size() == 4; }, 15000));
+  EXPECT_EQ(waits, (QStringList{"1", "2", "4", "1"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <random>
 #include <set>
@@ -7,6 +8,7 @@
 
 #include "rollservice/FairDice.h"
 #include "rollservice/RollAnswer.h"
+#include "rollservice/RollService.h"
 
 namespace kestar::rollservice {
 namespace {
@@ -51,6 +53,82 @@ TEST(FairDice, EveryFaceEquallyOftenAndNoOther) {
     faces.insert(seeded(999));
   EXPECT_GT(faces.size(), 900u);
   EXPECT_TRUE(faces.count(0) == 0 && faces.count(1000) == 0);
+}
+
+}  // namespace
+}  // namespace kestar::rollservice
+
+namespace kestar::rollservice {
+namespace {
+
+// Requests heard in order; the dice give each die sides, sides - 1, ...
+TEST(RollService, AnswersWithinEachAskersPaceAndNumbersTheRolls) {
+  using Kind = Reply::Kind;
+  std::vector<std::string> draws;
+  RollService service(
+      "DiceHost",
+      [&](const Draw& d) {
+        draws.push_back(d.channel + " " + std::to_string(d.k) + " " + d.nick + " " +
+                        std::to_string(d.dice) + "d" + std::to_string(d.sides));
+        std::vector<int> values;
+        for (int die = 0; die < d.dice; ++die)
+          values.push_back(d.sides - die);
+        return values;
+      },
+      Limits{},
+      [](std::string_view name) {
+        std::string folded(name);
+        for (char& c : folded)
+          c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return folded;
+      });
+  service.setSelf("Kestar");
+  const char* tooFast =
+      "bob, your rolls come faster than they are answered (3 at once, then one each 1 s): the "
+      "others are not answered.";
+  const struct {
+    int ms;
+    const char* channel;
+    const char* nick;
+    const char* text;
+    std::size_t waiting;
+    Kind kind;
+    const char* reply;
+    std::uint64_t k;
+  } heard[] = {
+      {0, "#a", "bob", "//roll", 0, Kind::Answer, "bob rolled 2 6-sided dice:  6 5", 1},
+      {0, "#a", "bob", "//roll-dice1-sides20", 1, Kind::Answer, "bob rolled 1 20-sided die:  20",
+       2},
+      {0, "#a", "bob", "//rollx", 2, Kind::Answer,
+       "Sorry, bob: use //roll or //roll-diceN-sidesS (N 1-15, S 2-999).", 0},
+      {0, "#a", "bob", "//roll", 3, Kind::Notice, tooFast, 0},
+      {500, "#a", "BOB", "//roll", 0, Kind::Refused, "", 0},
+      {1000, "#A", "bob", "//roll-dice3-sides4", 0, Kind::Answer,
+       "bob rolled 3 4-sided dice:  4 3 2", 3},
+      {1000, "#a", "bob", "//roll", 0, Kind::Refused, "", 0},
+      {1000, "#b", "ann", "//roll", 0, Kind::Answer, "ann rolled 2 6-sided dice:  6 5", 1},
+      {1000, "#b", "dicehost", "//roll", 0, Kind::None, "", 0},
+      {1000, "#b", "KESTAR", "//roll", 0, Kind::None, "", 0},
+      {1000, "#b", "ann", "hello //roll", 0, Kind::None, "", 0},
+      // Ten lines of the service waiting: nothing more, not even a notice, and no pace used.
+      {1000, "#b", "cy", "//roll", 10, Kind::Refused, "", 0},
+      {1000, "#b", "cy", "//roll", 9, Kind::Answer, "cy rolled 2 6-sided dice:  6 5", 2},
+      // A minute after the last notice, another.
+      {60000, "#a", "bob", "//roll", 0, Kind::Answer, "bob rolled 2 6-sided dice:  6 5", 4},
+      {60000, "#a", "bob", "//roll", 0, Kind::Answer, "bob rolled 2 6-sided dice:  6 5", 5},
+      {60000, "#a", "bob", "//roll", 0, Kind::Answer, "bob rolled 2 6-sided dice:  6 5", 6},
+      {60000, "#a", "bob", "//roll", 0, Kind::Notice, tooFast, 0},
+  };
+  for (const auto& h : heard) {
+    const Reply reply = service.hear(h.channel, h.nick, h.text, Millis(h.ms), h.waiting);
+    SCOPED_TRACE(std::to_string(h.ms) + " " + h.nick + " " + h.text);
+    EXPECT_EQ(reply.kind, h.kind);
+    EXPECT_EQ(reply.text, h.reply);
+    EXPECT_EQ(reply.k, h.k);
+  }
+  EXPECT_EQ(draws, (std::vector<std::string>{"#a 1 bob 2d6", "#a 2 bob 1d20", "#A 3 bob 3d4",
+                                             "#b 1 ann 2d6", "#b 2 cy 2d6", "#a 4 bob 2d6",
+                                             "#a 5 bob 2d6", "#a 6 bob 2d6"}));
 }
 
 }  // namespace
