@@ -80,6 +80,15 @@ void IrcService::connectNew() {
   connect(c, &IrcConnection::joinRefused, this, &IrcService::onJoinRefused);
   connect(c, &IrcConnection::sendRefused, this, &IrcService::onSendRefused);
   connect(c, &IrcConnection::delivered, this, &IrcService::onDelivered);
+  connect(c, &IrcConnection::relayed, this, &IrcService::onRelayed);
+  connect(c, &IrcConnection::cut, this,
+          [this](quint64, const QString& target, const QString& lost) {
+            notice(target, "The server cut the line short without a word; the room did not get: " +
+                               narrow(lost));
+          });
+  // A refused line, or one the server dropped without a word, waits no more.
+  connect(c, &IrcConnection::sendRefused, this, &IrcService::tellWaiting);
+  connect(c, &IrcConnection::delivered, this, &IrcService::tellWaiting);
   connect(c, &IrcConnection::capabilitiesChanged, this, [this] {
     for (const auto& entry : rooms_)
       checkRoller(channelOf(entry.second));
@@ -87,7 +96,6 @@ void IrcService::connectNew() {
   });
   // Made after the service has heard the connection, so that a request shows before its answer.
   rolls_ = std::make_unique<irc::RollServer>(*c, settings_.roller, rollservice::fairDice());
-  connect(rolls_.get(), &irc::RollServer::answerSent, this, &IrcService::onAnswerSent);
   connect(rolls_.get(), &irc::RollServer::notConfirmed, this, &IrcService::onNotConfirmed);
   serveRooms();
 }
@@ -105,6 +113,11 @@ std::string IrcService::userName() const {
 }
 
 void IrcService::connectTo(const irc::IrcSettings& connection) {
+  // The user's lines that wait go on the new connection.
+  std::vector<IrcConnection::Unrelayed> waiting;
+  for (IrcConnection::Unrelayed& piece : connection_->unrelayed()) {
+    if (isOwnRoomLine(piece)) waiting.push_back(std::move(piece));
+  }
   settings_.connection = connection;
   connection_->disconnect(this);
   rolls_->disconnect(this);
@@ -115,6 +128,8 @@ void IrcService::connectTo(const irc::IrcSettings& connection) {
   rollers_.clear();
   for (const auto& entry : rooms_)
     connection_->join(channelOf(entry.second));
+  for (const IrcConnection::Unrelayed& piece : waiting)
+    connection_->say(piece.target, piece.text);
   connection_->open();
 }
 
@@ -168,6 +183,7 @@ void IrcService::forgetRoom(const QString& channel) {
   const auto it = findRoom(channel);
   if (it == rooms_.end()) return;
   rollers_.erase(it->first);
+  waitingTold_.erase(it->second);
   rooms_.erase(it);
   serveRooms();
 }
@@ -202,25 +218,59 @@ void IrcService::leaveRoom(const std::string& room) {
 
 void IrcService::say(const std::string& room, const std::string& text) {
   if (listener_ == nullptr) return;
-  const QString channel = channelOf(room);
-  const std::string me = shownName(channel, connection_->nick());
-  listener_->chatLine(room, me.empty() ? userName() : me, text);
-  connection_->say(channel,
+  // The line shows in the room as the room gets it (onRelayed), piece by piece; until then it
+  // is marked as waiting, also while the connection is lost.
+  connection_->say(channelOf(room),
                    QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
+  tellWaiting();
 }
 
 void IrcService::sendInstantMessage(int ticket, const std::string& to, const std::string& text) {
   if (listener_ == nullptr) return;
+  // Not queued until the connection is back: by then the person may be gone, and the sender
+  // would take the message for lost. The client's box says why; the sender keeps the text.
+  if (connection_->state() != IrcConnection::State::Registered) {
+    listener_->instantMessageRefused(
+        ticket, "You are not signed on (" + connectionState_ + "), so the message was not sent.");
+    return;
+  }
   ims_.push_back(PendingIm{ticket, wide(to).toStdString()});
   connection_->say(wide(to),
                    QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
 }
 
-void IrcService::onAnswerSent(const QString& channel, const QString& text) {
-  if (listener_ == nullptr || !isRoom(channel)) return;
-  // Nor is the service's own answer echoed: the room shows it as everyone else sees it now.
-  const std::string shown = shownName(channel, connection_->nick());
-  listener_->chatLine(roomOf(channel), shown, narrow(text));
+void IrcService::onRelayed(quint64, const QString& target, const QString& text,
+                           IrcConnection::Kind kind) {
+  // The user's and the roll service's lines alike, as the others read them.
+  if (listener_ != nullptr && isRoom(target))
+    showInRoom(target, connection_->nick(), narrow(text), kind);
+  tellWaiting();
+}
+
+bool IrcService::isOwnRoomLine(const IrcConnection::Unrelayed& piece) const {
+  return piece.delivery == irc::Delivery::AtLeastOnce &&
+         connection_->members().isChannel(piece.target.toStdString()) && isRoom(piece.target);
+}
+
+void IrcService::tellWaiting() {
+  if (listener_ == nullptr) return;
+  std::map<std::string, std::vector<std::string>> waiting;
+  for (const auto& [channel, room] : rooms_)
+    waiting[room];
+  for (const IrcConnection::Unrelayed& piece : connection_->unrelayed()) {
+    if (!isOwnRoomLine(piece)) continue;
+    const std::string said = irc::stripFormatting(piece.text.toStdString());
+    const auto action = irc::ctcpAction(said);
+    waiting[roomOf(piece.target)].push_back(action ? "* " + narrow(connection_->nick()) + " " +
+                                                         narrowWire(std::string(*action))
+                                                   : narrowWire(said));
+  }
+  for (const auto& [room, lines] : waiting) {
+    auto& told = waitingTold_[room];
+    if (told == lines) continue;
+    told = lines;
+    listener_->linesWaiting(room, lines);
+  }
 }
 
 void IrcService::onNotConfirmed(const QString& channel, quint64 k, const QString& text) {
@@ -284,8 +334,12 @@ void IrcService::onChat(const QString& target, const QString& nick, const QStrin
       listener_->instantMessageReceived(narrow(nick), said);
     return;
   }
-  if (!isRoom(target)) return;
-  const std::string room = roomOf(target);
+  if (isRoom(target)) showInRoom(target, nick, said, kind);
+}
+
+void IrcService::showInRoom(const QString& channel, const QString& nick, const std::string& said,
+                            IrcConnection::Kind kind) {
+  const std::string room = roomOf(channel);
   if (kind == IrcConnection::Kind::Action) {
     listener_->roomNotice(room, "* " + narrow(nick) + " " + said);
     return;
@@ -295,8 +349,7 @@ void IrcService::onChat(const QString& target, const QString& nick, const QStrin
     listener_->roomNotice(room, "-" + narrow(nick) + "- " + said);
     return;
   }
-  const std::string speaker = shownName(target, nick);
-  listener_->chatLine(room, speaker, said);
+  listener_->chatLine(room, shownName(channel, nick), said);
 }
 
 void IrcService::onJoined(const QString& channel, const QString& nick) {
