@@ -656,7 +656,7 @@ bool IrcConnection::handleRefusal(const Message& message) {
       return said.written != 0 && said.command == "PRIVMSG" &&
              members_.sameName(said.target, message.param(1));
     });
-    if (refused != pieces_.end() && echoes()) pieces_.erase(refused);
+    if (echoes() && refused != pieces_.end()) pieces_.erase(refused);
     emit sendRefused(about, code, text);
     return true;
   }
