@@ -503,16 +503,7 @@ void IrcConnection::handleCap(const Message& message) {
       offered_.erase(name);
       enabled_.erase(name);
     }
-    // No echo will come for what was written: the room has it as written.
-    if (!echoes()) {
-      std::vector<Piece> written;
-      std::erase_if(pieces_, [&](const Piece& piece) {
-        if (piece.written != 0) written.push_back(piece);
-        return piece.written != 0;
-      });
-      for (const Piece& piece : written)
-        emitRelayed(piece.ticket, piece.command, piece.target, piece.text);
-    }
+    if (!echoes()) relayWritten();
     accounts_.setTagged(enabled_.count("account-tag") != 0);
     if (registered_) emit capabilitiesChanged();
   }
@@ -710,6 +701,16 @@ void IrcConnection::pieceWritten(quint64 ticket, const Message& said) {
   emitRelayed(shown.ticket, shown.command, shown.target, shown.text);
 }
 
+void IrcConnection::relayWritten() {
+  std::vector<Piece> written;
+  std::erase_if(pieces_, [&](const Piece& piece) {
+    if (piece.written != 0) written.push_back(piece);
+    return piece.written != 0;
+  });
+  for (const Piece& piece : written)
+    emitRelayed(piece.ticket, piece.command, piece.target, piece.text);
+}
+
 void IrcConnection::emitRelayed(quint64 ticket, const std::string& command, std::string_view target,
                                 std::string_view text) {
   if (const auto chat = chatOf(command, text))
@@ -813,6 +814,8 @@ void IrcConnection::lost(const QString& reason) {
   queue_.pushFront(again);
   unconfirmed_.clear();
   confirming_ = 0;
+  // What the program wrote before its own QUIT the server reads: no echo will come for it.
+  if (closing_) relayWritten();
   std::erase_if(pieces_, [](const Piece& piece) { return piece.delivery == Delivery::AtMostOnce; });
   for (Piece& piece : pieces_)
     piece.written = 0;

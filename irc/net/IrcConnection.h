@@ -170,6 +170,9 @@ class IrcConnection final : public QObject {
   void handleEcho(const Message& message);
   // The piece of the ticket just written; shown as relayed now where the server echoes nothing.
   void pieceWritten(quint64 ticket, const Message& said);
+  // Where no echo will come (the echo withdrawn, the program's own QUIT): the pieces written are
+  // relayed as written.
+  void relayWritten();
   void emitRelayed(quint64 ticket, const std::string& command, std::string_view target,
                    std::string_view text);
   void handleChannelEvent(const Message& message);

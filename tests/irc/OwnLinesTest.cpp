@@ -83,7 +83,8 @@ TEST_P(OwnLinesOnNetwork, AnAlternateNickIsAsLongAsTheServerTakes) {
 }
 
 // A server that echoes, and cuts every relayed line to 400 bytes without a word, refuses a
-// line (404) and drops a NOTICE silently; it also echoes a line said elsewhere under the nick.
+// line (404) and drops a NOTICE silently; it also echoes a line said elsewhere under the nick,
+// and nothing to #quiet.
 TEST(OwnLines, WhatTheServerEchoesIsComparedWithWhatWasSent) {
   ScriptedServer fake([](QTcpSocket& peer, int, const std::string& line) {
     const auto write = [&](const std::string& text) {
@@ -141,6 +142,14 @@ TEST(OwnLines, WhatTheServerEchoesIsComparedWithWhatWasSent) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return relayed.size() == 5; }, 3000));
   EXPECT_EQ(relayed.at(4), relayedLine(0, "#c", "said elsewhere"));
   EXPECT_TRUE(chat.isEmpty());
+
+  // Written just before the program's own QUIT, which the server reads after it: relayed.
+  QSignalSpy written(&kim, &IrcConnection::written);
+  const quint64 last = kim.say(QStringLiteral("#quiet"), QStringLiteral("last words"));
+  ASSERT_TRUE(written.wait(3000));
+  kim.close();
+  ASSERT_EQ(relayed.size(), 6);
+  EXPECT_EQ(relayed.at(5), relayedLine(last, "#quiet", "last words"));
 }
 
 }  // namespace
