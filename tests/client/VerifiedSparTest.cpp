@@ -58,22 +58,26 @@ Verified verify(const std::filesystem::path& file, const Lines& lines) {
 // each; the roll service signs off, revealing the seed before it goes. The tally verifies the
 // log, and names the line where it was changed, cut or added to.
 TEST(VerifiedSpar, FiftyServedRollsLoggedVerifyAndAnAlteredLogDoesNot) {
+  // The room "Arène": its channel in UTF-8 on the network, and in the code page in the log, which
+  // is what its dice are derived from.
+  const std::string channel = "#Ar\xC3\xA8ne";
+  const std::string room = "#Ar\xE8ne";
   irc::test::Ngircd server("[Limits]\nMaxPenaltyTime = 0\n");  // no waits for the players
   ASSERT_TRUE(server.start());
   RawClient host(server.port(), "host");
-  ASSERT_TRUE(host.joined("#Spar_Arena"));  // the first in: the channel's operator
+  ASSERT_TRUE(host.joined(channel));  // the first in: the channel's operator
 
   // A roll service the network lets send freely.
   IrcClient roller(server.port(), "DiceHost", true, false);
   irc::IrcSettings unpaced = roller.service.settings().connection;
   unpaced.pace = irc::Pace{60, irc::Millis(1)};
   roller.service.connectTo(unpaced);
-  ASSERT_TRUE(roller.enter("Spar Arena"));
-  host.send("MODE #Spar_Arena +o DiceHost");
-  ASSERT_FALSE(host.waitFor("MODE #Spar_Arena +o DiceHost").empty());
+  ASSERT_TRUE(roller.enter("Ar\xE8ne"));
+  host.send("MODE " + channel + " +o DiceHost");
+  ASSERT_FALSE(host.waitFor(" +o DiceHost").empty());
 
   IrcProgram logging(server.port(), "carol", false);
-  ASSERT_TRUE(logging.enter("Spar Arena"));
+  ASSERT_TRUE(logging.enter("Ar\xE8ne"));
   QTest::mouseClick(logging.program.window<shell::Startup>().Command1, Qt::LeftButton);
   QTest::mouseClick(logging.program.window<dice::Dice>().Command9, Qt::LeftButton);
   log::Log& logger = logging.program.window<log::Log>();
@@ -85,21 +89,21 @@ TEST(VerifiedSpar, FiftyServedRollsLoggedVerifyAndAnAlteredLogDoesNot) {
   std::vector<std::unique_ptr<RawClient>> players;
   for (int p = 1; p <= 10; ++p) {
     players.push_back(std::make_unique<RawClient>(server.port(), "p" + std::to_string(p)));
-    ASSERT_TRUE(players.back()->joined("#Spar_Arena"));
+    ASSERT_TRUE(players.back()->joined(channel));
   }
-  host.send("PRIVMSG #Spar_Arena ://roll-epoch");
-  ASSERT_FALSE(host.waitFor(":Dice epoch 2 of #Spar_Arena begins: ").empty());
+  host.send("PRIVMSG " + channel + " ://roll-epoch");
+  ASSERT_FALSE(host.waitFor(":Dice epoch 2 of " + channel + " begins: ").empty());
   for (int round = 1; round <= 5; ++round) {
     // Three rolls of a player at once, then one a second.
     if (round > 3) QTest::qWait(1000);
     for (int p = 1; p <= 10; ++p) {
       const std::string nick = "p" + std::to_string(p);
-      players[p - 1]->send("PRIVMSG #Spar_Arena ://roll-dice3-sides20");
+      players[p - 1]->send("PRIVMSG " + channel + " ://roll-dice3-sides20");
       ASSERT_FALSE(host.waitFor(":" + nick + " rolled 3 20-sided dice:  ").empty()) << round;
     }
   }
   roller.service.signOff();
-  const std::string revealed = "OnlineHost:\tDice epoch 2 of #Spar_Arena ends after 50 answers: ";
+  const std::string revealed = "OnlineHost:\tDice epoch 2 of " + room + " ends after 50 answers: ";
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
         const Lines logged = readLog(folder / "spar.log");
@@ -112,12 +116,13 @@ TEST(VerifiedSpar, FiftyServedRollsLoggedVerifyAndAnAlteredLogDoesNot) {
   ASSERT_EQ(log.size(), 104u);
   const std::string closing = " lines read: 2 epochs revealed, ";
   const std::string firstEpoch =
-      "Epoch 1 of #Spar_Arena, lines 2 to 2 (the log starts inside it; checked from answer 1): 0 "
+      "Epoch 1 of " + room +
+      ", lines 2 to 2 (the log starts inside it; checked from answer 1): 0 "
       "rolls verified.\n";
   const Verified whole = verify(folder / "whole.log", log);
   EXPECT_EQ(whole.status, 0);
-  EXPECT_EQ(whole.out, firstEpoch +
-                           "Epoch 2 of #Spar_Arena, lines 3 to 104: 50 rolls verified.\n"
+  EXPECT_EQ(whole.out, firstEpoch + "Epoch 2 of " + room +
+                           ", lines 3 to 104: 50 rolls verified.\n"
                            "104" +
                            closing + "50 rolls verified, 0 lines not matching, 0 roll lines " +
                            "unverifiable.\n");
@@ -141,18 +146,21 @@ TEST(VerifiedSpar, FiftyServedRollsLoggedVerifyAndAnAlteredLogDoesNot) {
   } tampered[] = {
       {"one value changed",
        [&](Lines& l) { l[22] = answer10.substr(0, answer10.find(":  ") + 3) + changed; },
-       "Epoch 2 of #Spar_Arena, lines 3 to 104: 49 rolls verified, 1 not matching:\n"
-       "  line 23: answer 10 (p10, 3 20-sided dice): expected " +
+       "Epoch 2 of " + room +
+           ", lines 3 to 104: 49 rolls verified, 1 not matching:\n"
+           "  line 23: answer 10 (p10, 3 20-sided dice): expected " +
            values + ", found " + changed + "\n104" + closing +
            "49 rolls verified, 1 line not matching, 0 roll lines unverifiable.\n"},
       {"one line removed", [](Lines& l) { l.erase(l.begin() + 22); },
-       "Epoch 2 of #Spar_Arena, lines 3 to 103: 49 rolls verified, 1 not matching:\n"
-       "  line 24: answer 10 is missing before this line\n"
-       "103" +
+       "Epoch 2 of " + room +
+           ", lines 3 to 103: 49 rolls verified, 1 not matching:\n"
+           "  line 24: answer 10 is missing before this line\n"
+           "103" +
            closing + "49 rolls verified, 1 line not matching, 0 roll lines unverifiable.\n"},
       {"a forged line put in", [&](Lines& l) { l.insert(l.begin() + 22, forged); },
-       "Epoch 2 of #Spar_Arena, lines 3 to 105: 50 rolls verified, 1 not matching:\n"
-       "  line 23: no answer of the epoch: " +
+       "Epoch 2 of " + room +
+           ", lines 3 to 105: 50 rolls verified, 1 not matching:\n"
+           "  line 23: no answer of the epoch: " +
            forged.substr(forged.find('\t') + 1) + "\n105" + closing +
            "50 rolls verified, 1 line not matching, 0 roll lines unverifiable.\n"},
   };
