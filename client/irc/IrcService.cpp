@@ -62,6 +62,8 @@ IrcService::~IrcService() {
   connection_->disconnect(this);
   rolls_->disconnect(this);
   listener_ = nullptr;
+  // The rooms served hear their epochs' seeds before the program goes.
+  if (settings_.serveRolls) connection_->close(QStringLiteral("Kestar closed"));
 }
 
 void IrcService::connectNew() {
@@ -86,9 +88,17 @@ void IrcService::connectNew() {
     report();
   });
   // Made after the service has heard the connection, so that a request shows before its answer.
-  rolls_ = std::make_unique<irc::RollServer>(*c, settings_.roller, rollservice::fairDice());
+  rolls_ = std::make_unique<irc::RollServer>(*c, settings_.roller);
   connect(rolls_.get(), &irc::RollServer::answerSent, this, &IrcService::onAnswerSent);
   connect(rolls_.get(), &irc::RollServer::notConfirmed, this, &IrcService::onNotConfirmed);
+  connect(rolls_.get(), &irc::RollServer::notSaid, this,
+          [this](const QString& channel, const QString& text) {
+            // Also for a room just left, whose window is still there.
+            if (listener_ != nullptr)
+              listener_->roomNotice(
+                  roomOf(channel),
+                  "Not said in the room, which this Kestar is not in: " + narrow(text));
+          });
   serveRooms();
 }
 
@@ -207,6 +217,9 @@ void IrcService::say(const std::string& room, const std::string& text) {
   listener_->chatLine(room, me.empty() ? userName() : me, text);
   connection_->say(channel,
                    QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
+  // Nor does the server echo the user's line: a roll the user asks for is heard here.
+  const QString told = rolls_->hearOwn(channel, wide(text));
+  if (!told.isEmpty()) notice(channel, narrow(told));
 }
 
 void IrcService::sendInstantMessage(int ticket, const std::string& to, const std::string& text) {

@@ -34,9 +34,11 @@ struct IrcServiceSettings {
 // Text crosses to the client in the 8-bit code page, without the codes of IRC formatting; the
 // program's markup leaves as those codes. The roller's lines show as "OnlineHost" only while it
 // is an operator of the channel at the moment it speaks (irc::speakerName). With serveRolls set,
-// this Kestar answers the roll requests said in its rooms with its own nick (irc::RollServer),
-// shows each answer as the others see it when it is sent, and tells in the room which answers the
-// server had not confirmed when a connection was lost. While its nick is not the wanted one
+// this Kestar answers the roll requests said in its rooms with its own nick (irc::RollServer, with
+// the rooms' dice epochs), the user's own included, shows each answer as the others see it when it
+// is sent, and tells in the room which answers the server had not confirmed when a connection was
+// lost and which epoch lines the room may never see; taking the tick off, leaving a room, signing
+// off and closing the program reveal the epochs' seeds. While its nick is not the wanted one
 // (another held it), the state line says so, and a serving Kestar tells its rooms it serves under
 // another nick than the roller's.
 class IrcService final : public QObject, public ChatService {
@@ -45,7 +47,7 @@ class IrcService final : public QObject, public ChatService {
   ~IrcService() override;
 
   // ChatService. A line the user says shows in the room at once (the server does not echo it); a
-  // roll request of the user's own is not answered by the user's own Kestar.
+  // roll request of the user's own is answered by the user's own Kestar while it serves rolls.
   void attach(ServiceListener& listener, Later later) override;
   std::string userName() const override;
   void joinRoom(const std::string& room) override;

@@ -17,6 +17,7 @@ namespace {
 constexpr int kSaslPiece = 400;
 constexpr int kNickAttempts = 12;
 constexpr std::string_view kConfirmToken = "kestar-said";
+constexpr int kFlushMs = 1000;  // the longest the end of the program waits for its QUIT to go
 
 // The PING behind said lines whose PONG shows the server has read them.
 const std::string& confirmLine() {
@@ -133,6 +134,8 @@ IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
 
 IrcConnection::~IrcConnection() {
   socket_->disconnect(this);
+  // What close() wrote, the QUIT last, still on its way: a program that ends at once waits for it.
+  if (socket_->state() == QAbstractSocket::ClosingState) socket_->waitForDisconnected(kFlushMs);
   socket_->abort();
 }
 
@@ -174,10 +177,17 @@ void IrcConnection::open() {
 }
 
 void IrcConnection::close(const QString& reason) {
+  if (!closing_) emit closing();
   closing_ = true;
   reconnectTimer_.stop();
   const QAbstractSocket::SocketState was = socket_->state();
   if (was == QAbstractSocket::ConnectedState) {
+    // Nothing is said after the QUIT, so what waits goes now, unpaced, and in order before it.
+    if (ready_) {
+      for (Outgoing& out : queue_.remove([](const Outgoing&) { return true; })) {
+        if (out.line != confirmLine()) write(std::move(out));
+      }
+    }
     writeNow(makeMessage("QUIT", {wire(reason)}));
     socket_->disconnectFromHost();
   } else {
@@ -338,15 +348,13 @@ void IrcConnection::quiet() {
 
 void IrcConnection::pump() {
   if (socket_->state() != QAbstractSocket::ConnectedState) return;
-  for (const Outgoing& out : queue_.take(now())) {
-    socket_->write(QByteArray::fromStdString(out.line + "\r\n"));
+  for (Outgoing& out : queue_.take(now())) {
     if (out.line == confirmLine()) {
+      socket_->write(QByteArray::fromStdString(out.line + "\r\n"));
       confirmQueued_ = false;
       confirming_ = unconfirmed_.size();
-    } else if (out.ticket != 0) {
-      unconfirmed_.push_back(out);
-      const std::optional<Message> said = parseMessage(out.line);
-      emit written(out.ticket, plain(said->param(0)), plain(said->param(1)));
+    } else {
+      write(std::move(out));
     }
   }
   // Once the queue has run empty, a PING behind the said lines, paced as any line: its PONG shows
@@ -360,6 +368,28 @@ void IrcConnection::pump() {
     pumpTimer_.start(static_cast<int>(std::max<Millis::rep>(0, (*due - now()).count())));
 }
 
+void IrcConnection::write(Outgoing out) {
+  socket_->write(QByteArray::fromStdString(out.line + "\r\n"));
+  if (out.ticket == 0) return;
+  const std::optional<Message> said = parseMessage(out.line);
+  const quint64 ticket = out.ticket;
+  unconfirmed_.push_back(std::move(out));
+  emit written(ticket, plain(said->param(0)), plain(said->param(1)));
+}
+
+void IrcConnection::confirm(std::size_t count) {
+  const auto end =
+      unconfirmed_.begin() + static_cast<std::ptrdiff_t>(std::min(count, unconfirmed_.size()));
+  QStringList targets;
+  QList<quint64> tickets;
+  for (auto line = unconfirmed_.begin(); line != end; ++line) {
+    targets << plain(parseMessage(line->line)->param(0));
+    tickets << line->ticket;
+  }
+  unconfirmed_.erase(unconfirmed_.begin(), end);
+  emit delivered(targets, tickets);
+}
+
 void IrcConnection::handle(const Message& message) {
   const std::string& command = message.command;
   if (command == "PING") {
@@ -368,17 +398,8 @@ void IrcConnection::handle(const Message& message) {
     return;
   }
   if (command == "PONG" && message.params.size() >= 1 && message.params.back() == kConfirmToken) {
-    const auto end = unconfirmed_.begin() +
-                     static_cast<std::ptrdiff_t>(std::min(confirming_, unconfirmed_.size()));
-    QStringList targets;
-    QList<quint64> tickets;
-    for (auto line = unconfirmed_.begin(); line != end; ++line) {
-      targets << plain(parseMessage(line->line)->param(0));
-      tickets << line->ticket;
-    }
-    unconfirmed_.erase(unconfirmed_.begin(), end);
+    confirm(confirming_);
     confirming_ = 0;
-    emit delivered(targets, tickets);
     pump();
     return;
   }
@@ -683,6 +704,8 @@ void IrcConnection::lost(const QString& reason) {
   nickTimer_.stop();
   reclaim_.stop();
   queue_.hold(true);
+  // What was written before a QUIT of the program's own the server reads before the QUIT.
+  if (closing_ && !unconfirmed_.empty()) confirm(unconfirmed_.size());
   // The said lines the server has not shown it read: the person's own go again on the next
   // connection, first after the rejoins; those to go at most once are dropped, written or not.
   QList<quint64> gone;

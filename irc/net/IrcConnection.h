@@ -61,6 +61,8 @@ class IrcConnection final : public QObject {
 
   void open();
   // Says QUIT with the reason and stays disconnected; closed() follows once the socket has shut.
+  // First closing() lets the program say its last lines; then every line that waits is written at
+  // once, before the QUIT, and what was written before the QUIT counts as read by the server.
   void close(const QString& reason = {});
   // The pace of the lines from now on, on the same connection.
   void setPace(Pace pace);
@@ -124,6 +126,8 @@ class IrcConnection final : public QObject {
   // Said texts to go at most once that the server had not shown it read when the connection was
   // lost, written or still waiting: they will not go.
   void dropped(const QList<quint64>& tickets);
+  // Inside close(), before anything is written: the last moment to say something.
+  void closing();
   // After close(): what it said has gone to the server and the socket is shut. On a later round
   // of events, never inside close().
   void closed();
@@ -154,6 +158,10 @@ class IrcConnection final : public QObject {
   void quiet();
   quint64 speak(const char* command, const QString& target, const QString& text, Delivery delivery);
   void pump();
+  // Writes a queued line; a said one waits for the server to confirm it.
+  void write(Outgoing out);
+  // The first count of the written said lines are read by the server.
+  void confirm(std::size_t count);
   void watchWantedNick(const Message& message);
   void askForNick();
   void writeNow(const Message& message);

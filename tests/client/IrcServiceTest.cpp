@@ -319,8 +319,18 @@ TEST_P(IrcServiceOnNetwork, TheWindowsControlsConnectDisconnectAndServeRolls) {
       return line.rfind("ann:\tbob rolled 1 6-sided die:  ", 0) == 0;
     });
   }));
+  // The user's own request, which the server does not echo, is answered too.
+  rig.client.typeLine("Spar Arena", "//roll-dice2-sides4");
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena :ann rolled "))
+                .rfind("ann rolled 2 4-sided dice:  ", 0),
+            0u);
 
+  // Signing off reveals the epoch before the QUIT.
   QTest::mouseClick(controls->disconnectButton, Qt::LeftButton);
+  EXPECT_EQ(text(bob.waitFor(":ann!"))
+                .rfind("Dice epoch 1 of #Spar_Arena ends after 2 answers: its seed is ", 0),
+            0u);
+  EXPECT_NE(bob.waitFor(":ann!").find(" QUIT :"), std::string::npos);
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return controls->state->text().startsWith(QStringLiteral("Disconnected")); }));
 }
@@ -402,6 +412,21 @@ TEST(IrcService, ARollerWhoseNickIsHeldSaysSoAndWinsItBack) {
       << roller.client.serviceState();
 }
 
+// A serving Kestar that closes reveals its rooms' epochs before its QUIT.
+TEST(IrcService, AServingKestarClosedRevealsTheEpochBeforeItsQuit) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  auto roller = std::make_unique<IrcRig>(server.port(), "DiceHost", true);
+  ASSERT_TRUE(roller->enter("Spar Arena"));
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));
+  roller.reset();
+  EXPECT_EQ(text(bob.waitFor(":DiceHost!"))
+                .rfind("Dice epoch 1 of #Spar_Arena ends after 0 answers: its seed is ", 0),
+            0u);
+  EXPECT_EQ(text(bob.waitFor(":DiceHost!")), "\"Kestar closed\"");
+}
+
 // A roll answer the server read but had not confirmed when the connection fell is not sent
 // again, and the room says so; the user's own line is. (ngircd confirms too fast to show it.)
 TEST(IrcService, ARollAnswerGoesAtMostOnceAndTheRoomIsToldOfOneNotConfirmed) {
@@ -428,9 +453,21 @@ TEST(IrcService, ARollAnswerGoesAtMostOnceAndTheRoomIsToldOfOneNotConfirmed) {
                            "Roll answer 1 not confirmed before the connection was lost (it may "
                            "not have reached the room): " +
                                answer));
+  // Back in the room: the user's line again; the answer named by a gap line; and the epoch, whose
+  // commitment was not confirmed either, ended and another begun.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return fake.find(2, "PRIVMSG #Spar_Arena :my own line") != nullptr; }, 5000));
-  EXPECT_EQ(fake.lines(2, "PRIVMSG"), std::vector<std::string>{"PRIVMSG #Spar_Arena :my own line"});
+      [&] { return fake.find(2, "PRIVMSG #Spar_Arena :Dice epoch 2 ") != nullptr; }, 5000));
+  const std::vector<std::string> again = fake.lines(2, "PRIVMSG");
+  ASSERT_EQ(again.size(), 4u);
+  EXPECT_EQ(again[0], "PRIVMSG #Spar_Arena :my own line");
+  EXPECT_EQ(again[1],
+            "PRIVMSG #Spar_Arena :Dice epoch 1 of #Spar_Arena: answer 1 was not confirmed by the "
+            "server and may be missing from the room.");
+  EXPECT_EQ(again[2].rfind("PRIVMSG #Spar_Arena :Dice epoch 1 of #Spar_Arena ends after 1 answer: "
+                           "its seed is ",
+                           0),
+            0u);
+  EXPECT_EQ(again[3].rfind("PRIVMSG #Spar_Arena :Dice epoch 2 of #Spar_Arena begins: ", 0), 0u);
 }
 
 // Players who flood the roll service: each has three requests answered and gets one notice, the
