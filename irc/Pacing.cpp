@@ -81,11 +81,10 @@ bool JoinPacer::allow(const std::string& channel, Millis now) {
 Millis JoinPacer::wait(const std::string& channel, Millis now) const {
   const auto it = sent_.find(channel);
   if (it == sent_.end() || pace_.most == 0) return Millis(0);
+  // allow keeps at most `most` JOINs, those within the window: the first of them must leave it.
   const std::deque<Millis>& times = it->second;
-  // The JOIN `most` places back must have left the window.
   if (times.size() < pace_.most) return Millis(0);
-  const Millis leaves = times[times.size() - pace_.most] + pace_.window;
-  return std::max(Millis(0), leaves - now);
+  return std::max(Millis(0), times.front() + pace_.window - now);
 }
 
 }  // namespace kestar::irc
