@@ -243,6 +243,11 @@ void IrcService::command(const std::string& room, const Command& command) {
   commandRoom_ = room;
   const QString channel = channelOf(room);
   const auto tell = [&](const std::string& text) { listener_->roomNotice(room, text); };
+  // What goes to the room's own channel needs the user in the room.
+  const bool toTheRoom = command.kind == CommandKind::Me || command.kind == CommandKind::Part ||
+                         command.kind == CommandKind::Topic ||
+                         (command.kind == CommandKind::Mode && command.target.empty());
+  if (toTheRoom && !isRoom(channel)) return;
   switch (command.kind) {
     case CommandKind::Me:
       connection_->action(channel, toIrc(command.text));

@@ -600,8 +600,7 @@ void IrcConnection::handleRegistration(const Message& message) {
     // Who the people already in the channel are logged in as: later changes come by themselves.
     send(makeMessage("WHO",
                      {std::string(message.param(1)), "%tna," + std::string(kAccountsWhoToken)}));
-  } else if (!registered_ && (code == 432 || code == 433 || code == 436 || code == 437) &&
-             !members_.isChannel(message.param(1))) {
+  } else if (!registered_ && isNickRefusal(code) && !members_.isChannel(message.param(1))) {
     if (++nickAttempt_ > kNickAttempts) {
       fail(QStringLiteral("The server takes none of the nicks tried: ") + plain(message.param(2)));
       return;
@@ -662,10 +661,12 @@ bool IrcConnection::handleRefusal(const Message& message) {
     emit sendRefused(about, code, text);
     return true;
   }
-  if (isNickRefusal(code) && registered_ && !askedNick_.empty() &&
-      members_.sameName(message.param(1), askedNick_)) {
-    askedNick_.clear();
-    emit nickRefused(about, code, text);
+  if (isNickRefusal(code)) {
+    // Only the person's asking hears of it: registration and NickReclaim try again by themselves.
+    if (registered_ && !askedNick_.empty() && members_.sameName(message.param(1), askedNick_)) {
+      askedNick_.clear();
+      emit nickRefused(about, code, text);
+    }
     return true;
   }
   return false;

@@ -282,8 +282,6 @@ TEST(Client, ThePracticeServiceDoesWhatACommandMeansOffline) {
       {"/whois bob", "bob is signed on."},
       {"/whois Dan", "Dan is not signed on right now."},
       {"/nick Zed", "/nick is not on the practice service."},
-      {"/deop Bob", "/deop is not on the practice service."},
-      {"/quit", "/quit is not on the practice service."},
   };
   for (const auto& [typed, shown] : cases) {
     rig.client.command("Lobby", client::parseCommand(typed));
@@ -298,7 +296,6 @@ TEST(Client, ThePracticeServiceDoesWhatACommandMeansOffline) {
 
 TEST(Commands, AreReadFromTheSayBox) {
   using K = client::CommandKind;
-  const std::string modeUsage = "/mode [#CHANNEL] +o NICK, -o NICK, +l N or -l";
   const std::pair<const char*, client::Command> cases[] = {
       {"hello all", {K::Say, "", "", "hello all"}},
       {"//roll", {K::Say, "", "", "//roll"}},
@@ -309,28 +306,20 @@ TEST(Commands, AreReadFromTheSayBox) {
       {"/msg Watcher hello  there", {K::Msg, "msg", "Watcher", "hello  there"}},
       {"/msg Watcher", {K::Usage, "msg", "", "/msg NICK TEXT"}},
       {"/notice Bob\tpsst", {K::Notice, "notice", "Bob", "psst"}},
-      {"/notice", {K::Usage, "notice", "", "/notice NICK TEXT"}},
       {"/join Spar Arena ", {K::Join, "join", "Spar Arena", ""}},
-      {"/join #Spar_Arena", {K::Join, "join", "#Spar_Arena", ""}},
       {"/join", {K::Usage, "join", "", "/join ROOM"}},
-      {"/part", {K::Part, "part", "", ""}},
       {"/part off to bed", {K::Part, "part", "", "off to bed"}},
       {"/nick Watcher_", {K::Nick, "nick", "Watcher_", ""}},
       {"/nick two words", {K::Usage, "nick", "", "/nick NAME"}},
-      {"/topic", {K::Topic, "topic", "", ""}},
       {"/topic Mass spar", {K::Topic, "topic", "", "Mass spar"}},
       {"/mode +l 5", {K::Mode, "mode", "", "+l 5"}},
-      {"/mode -l", {K::Mode, "mode", "", "-l"}},
       {"/mode #Spar_Arena +o DiceHost", {K::Mode, "mode", "#Spar_Arena", "+o DiceHost"}},
-      {"/mode DiceHost", {K::Usage, "mode", "", modeUsage}},
-      {"/mode #Spar_Arena", {K::Usage, "mode", "", modeUsage}},
+      {"/mode #Spar_Arena",
+       {K::Usage, "mode", "", "/mode [#CHANNEL] +o NICK, -o NICK, +l N or -l"}},
       {"/op DiceHost", {K::Mode, "op", "", "+o DiceHost"}},
       {"/Deop DiceHost", {K::Mode, "deop", "", "-o DiceHost"}},
-      {"/op", {K::Usage, "op", "", "/op NICK"}},
-      {"/quit", {K::Quit, "quit", "", ""}},
       {"/quit see you", {K::Quit, "quit", "", "see you"}},
       {"/whois Watcher", {K::Whois, "whois", "Watcher", ""}},
-      {"/whois", {K::Usage, "whois", "", "/whois NICK"}},
       {"/roll", {K::Unknown, "roll", "", ""}},
       {"/", {K::Unknown, "", "", ""}},
   };
