@@ -124,6 +124,7 @@ TEST(IrcCommands, TheSayBoxSpeaksIrc) {
   rig.client.command("Back Room", client::parseCommand("/part off to bed"));
   EXPECT_EQ(rig.client.room("Back Room"), 0u);
   EXPECT_EQ(bob.waitFor(anne), anne + "PART #Back_Room :off to bed");
+  rig.client.command("Back Room", client::parseCommand("/me is not there"));  // sends nothing
   type("/quit gone home");
   EXPECT_NE(bob.waitFor(anne).find(" QUIT :"), std::string::npos);
   EXPECT_TRUE(rig.shows(room, "Disconnected: Signed off: gone home."));
