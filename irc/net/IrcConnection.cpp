@@ -88,16 +88,41 @@ bool isJoinRefusal(int code) {
 }
 
 bool isSendRefusal(int code) {
-  return code == 401 || code == 404 || code == 406 || code == 407 || code == 411 || code == 412;
+  return code == 401 || code == 404 || code == 406 || code == 407 || code == 411 || code == 412 ||
+         code == 707;  // target change too fast
+}
+
+bool isNickRefusal(int code) {
+  return code == 432 || code == 433 || code == 436 || code == 437;
 }
 
 }  // namespace
+
+QString socketFailure(QAbstractSocket::SocketError error, const QString& host, quint16 port,
+                      const QString& qtWords) {
+  const QString at = host + QLatin1Char(':') + QString::number(port);
+  switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+      return QStringLiteral("Connection refused by ") + at + QStringLiteral(" (no server there)");
+    case QAbstractSocket::HostNotFoundError:
+      return QStringLiteral("No such host: ") + host;
+    case QAbstractSocket::SocketTimeoutError:
+      return QStringLiteral("Timed out connecting to ") + at;
+    case QAbstractSocket::RemoteHostClosedError:
+      return QStringLiteral("The server closed the connection");
+    case QAbstractSocket::SslHandshakeFailedError:
+      return QStringLiteral("TLS with ") + at + QStringLiteral(" failed: ") + qtWords;
+    default:
+      return QStringLiteral("Connection to ") + at + QStringLiteral(" failed: ") + qtWords;
+  }
+}
 
 IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
     : QObject(parent),
       settings_(std::move(settings)),
       socket_(new QSslSocket(this)),
-      queue_(settings_.pace) {
+      queue_(settings_.pace),
+      joinPacer_(settings_.joinPace) {
   clock_.start();
   if (settings_.user.isEmpty()) settings_.user = settings_.nick;
   members_.setSelf(wire(settings_.nick));
@@ -118,10 +143,12 @@ IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
              texts.join(QStringLiteral("; "));
   });
   connect(socket_, &QSslSocket::errorOccurred, this, [this] {
-    if (lastError_.isEmpty()) lastError_ = socket_->errorString();
-    if (socket_->state() == QAbstractSocket::UnconnectedState) lost(lossReason());
+    if (lastError_.isEmpty())
+      lastError_ =
+          socketFailure(socket_->error(), settings_.host, settings_.port, socket_->errorString());
+    if (socket_->state() == QAbstractSocket::UnconnectedState) lost(whyLost());
   });
-  connect(socket_, &QSslSocket::disconnected, this, [this] { lost(lossReason()); });
+  connect(socket_, &QSslSocket::disconnected, this, [this] { lost(whyLost()); });
   connect(socket_, &QSslSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
     if (closing_ && state == QAbstractSocket::UnconnectedState)
       QTimer::singleShot(0, this, &IrcConnection::closed);
@@ -139,8 +166,9 @@ IrcConnection::~IrcConnection() {
   socket_->abort();
 }
 
-QString IrcConnection::lossReason() const {
-  if (!serverError_.isEmpty()) return serverError_;
+QString IrcConnection::whyLost() const {
+  if (!serverError_.isEmpty())
+    return QStringLiteral("The server closed the connection: ") + serverError_;
   if (!lastError_.isEmpty()) return lastError_;
   return QStringLiteral("The server closed the connection");
 }
@@ -194,7 +222,7 @@ void IrcConnection::close(const QString& reason) {
     socket_->abort();
   }
   if (was == QAbstractSocket::UnconnectedState) QTimer::singleShot(0, this, &IrcConnection::closed);
-  lost(QStringLiteral("Closed"));
+  lost(reason.isEmpty() ? QStringLiteral("Signed off") : QStringLiteral("Signed off: ") + reason);
 }
 
 void IrcConnection::setPace(Pace pace) {
@@ -222,25 +250,63 @@ void IrcConnection::join(const QString& channel, const QString& key) {
     if (known == channels_.end()) channels_.emplace_back(name, wire(key));
     return;
   }
-  if (!joinPacer_.allow(members_.support().fold(name), now())) {
-    // Knocking faster than the network takes JOINs: the channel's last answer stands, given
-    // on a later round of events as the server's would be.
-    const auto refusal = refusals_.find(members_.support().fold(name));
-    if (refusal != refusals_.end()) {
-      const auto [code, text] = refusal->second;
-      QTimer::singleShot(0, this,
-                         [this, channel, code, text] { emit joinRefused(channel, code, text); });
-    }
+  const std::string folded = members_.support().fold(name);
+  if (!joinPacer_.allow(folded, now())) {
+    holdJoin(channel, key, folded);
     return;
   }
+  heldJoins_.erase(folded);
   if (known == channels_.end()) channels_.emplace_back(name, wire(key));
   send(join);
 }
 
-void IrcConnection::part(const QString& channel) {
+// Knocking faster than the network takes JOINs: the knock goes for real once the pace allows,
+// and the person hears how long that is, on a later round of events as a server's answer comes.
+void IrcConnection::holdJoin(const QString& channel, const QString& key,
+                             const std::string& folded) {
+  const Millis wait = joinPacer_.wait(folded, now());
+  if (heldJoins_.emplace(folded, std::pair{channel, key}).second) {
+    QTimer::singleShot(static_cast<int>(wait.count()), Qt::PreciseTimer, this, [this, folded] {
+      const auto held = heldJoins_.find(folded);
+      if (held == heldJoins_.end()) return;
+      const auto [heldChannel, heldKey] = held->second;
+      heldJoins_.erase(held);
+      join(heldChannel, heldKey);
+    });
+  }
+  const int seconds = static_cast<int>(std::max<Millis::rep>(1, (wait.count() + 999) / 1000));
+  QTimer::singleShot(0, this, [this, channel, seconds] { emit joinHeld(channel, seconds); });
+}
+
+void IrcConnection::part(const QString& channel, const QString& reason) {
   const std::string name = wire(channel);
   std::erase_if(channels_, [&](const auto& entry) { return members_.sameName(entry.first, name); });
-  if (ready_) send(makeMessage("PART", {name}));
+  heldJoins_.erase(members_.support().fold(name));
+  if (!ready_) return;
+  send(reason.isEmpty() ? makeMessage("PART", {name}) : makeMessage("PART", {name, wire(reason)}));
+}
+
+bool IrcConnection::changeNick(const QString& nick) {
+  const std::string name = wire(nick);
+  if (!isMiddle(name)) return false;
+  if (!registered_) {
+    // Asked for as the connection registers, next time.
+    settings_.nick = nick;
+    if (socket_->state() == QAbstractSocket::UnconnectedState) members_.setSelf(name);
+    return true;
+  }
+  askedNick_ = name;
+  return send(makeMessage("NICK", {name}));
+}
+
+void IrcConnection::action(const QString& target, const QString& text) {
+  static constexpr std::string_view kOpen =
+      "\x01"
+      "ACTION ";
+  const std::string to = wire(target);
+  const std::size_t budget = textBudget(mask(), to) - kOpen.size() - 1;
+  for (const std::string& piece : splitText(wire(text), budget))
+    send(makeMessage("PRIVMSG", {to, std::string(kOpen) + piece + "\x01"}));
 }
 
 quint64 IrcConnection::say(const QString& target, const QString& text, Delivery delivery) {
@@ -337,7 +403,8 @@ void IrcConnection::readData() {
 
 void IrcConnection::quiet() {
   if (pinged_) {
-    drop(QStringLiteral("No answer from the server"));
+    drop(QStringLiteral("Timed out: no answer from ") + settings_.host + QLatin1Char(':') +
+         QString::number(settings_.port));
     return;
   }
   pinged_ = true;
@@ -421,6 +488,7 @@ void IrcConnection::handle(const Message& message) {
   }
   members_.apply(message);
   accounts_.apply(message, members_);
+  takeAskedNick(message);
   watchWantedNick(message);
   handleRegistration(message);
   if (handleRefusal(message)) return;
@@ -553,8 +621,7 @@ void IrcConnection::handleRegistration(const Message& message) {
     // Who the people already in the channel are logged in as: later changes come by themselves.
     send(makeMessage("WHO",
                      {std::string(message.param(1)), "%tna," + std::string(kAccountsWhoToken)}));
-  } else if (!registered_ && (code == 432 || code == 433 || code == 436 || code == 437) &&
-             !members_.isChannel(message.param(1))) {
+  } else if (!registered_ && isNickRefusal(code) && !members_.isChannel(message.param(1))) {
     if (++nickAttempt_ > kNickAttempts) {
       fail(QStringLiteral("The server takes none of the nicks tried: ") + plain(message.param(2)));
       return;
@@ -598,20 +665,42 @@ bool IrcConnection::handleRefusal(const Message& message) {
   const int code = numeric(message);
   const QString about = plain(message.param(1));
   const QString text = plain(message.param(2));
-  if (isJoinRefusal(code) && (code != 437 || members_.isChannel(message.param(1)))) {
+  const bool forwarded = code == 470;
+  if ((isJoinRefusal(code) && (code != 437 || members_.isChannel(message.param(1)))) || forwarded) {
     // A refused channel is not rejoined on the next connection: the person asks again.
     const std::string name(message.param(1));
     std::erase_if(channels_,
                   [&](const auto& entry) { return members_.sameName(entry.first, name); });
-    refusals_[members_.support().fold(name)] = {code, text};
-    emit joinRefused(about, code, text);
+    if (forwarded) {
+      emit joinForwarded(about, text, plain(message.param(3)));
+    } else {
+      emit joinRefused(about, code, text);
+    }
     return true;
   }
   if (isSendRefusal(code)) {
     emit sendRefused(about, code, text);
     return true;
   }
+  if (isNickRefusal(code)) {
+    // Only the person's asking hears of it: registration and NickReclaim try again by themselves.
+    if (registered_ && !askedNick_.empty() && members_.sameName(message.param(1), askedNick_)) {
+      askedNick_.clear();
+      emit nickRefused(about, code, text);
+    }
+    return true;
+  }
   return false;
+}
+
+void IrcConnection::takeAskedNick(const Message& message) {
+  if (message.command != "NICK" || askedNick_.empty() || !members_.isSelf(message.param(0)) ||
+      !members_.sameName(message.param(0), askedNick_))
+    return;
+  askedNick_.clear();
+  settings_.nick = plain(message.param(0));
+  reclaim_.stop();
+  nickTimer_.stop();
 }
 
 void IrcConnection::handleChat(const Message& message) {
@@ -635,7 +724,7 @@ void IrcConnection::handleChannelEvent(const Message& message) {
   const QString channel = plain(message.param(0));
   if (command == "JOIN") {
     if (members_.isSelf(sourceNick(message)))
-      refusals_.erase(members_.support().fold(message.param(0)));
+      heldJoins_.erase(members_.support().fold(message.param(0)));
     emit joined(channel, from);
     emit namesChanged(channel);
   } else if (command == "PART") {
@@ -650,10 +739,19 @@ void IrcConnection::handleChannelEvent(const Message& message) {
     emit topicChanged(plain(message.param(1)), {}, decoded(message.param(2)));
   } else if (command == "366" || command == "315") {
     emit namesChanged(plain(message.param(1)));
+  } else if (const int code = numeric(message); code != 0) {
+    QStringList params;
+    for (std::size_t i = 1; i < message.params.size(); ++i)
+      params << plain(message.params[i]);
+    emit reply(code, params);
   } else if (command == "ACCOUNT") {
     for (const std::string& in : members_.channelsWith(sourceNick(message)))
       emit namesChanged(plain(in));
   } else if (command == "MODE" && members_.isChannel(message.param(0))) {
+    QStringList modes;
+    for (std::size_t i = 1; i < message.params.size(); ++i)
+      modes << plain(message.params[i]);
+    emit modeChanged(channel, from, modes.join(QLatin1Char(' ')));
     emit namesChanged(channel);
   } else if (command == "NICK") {
     emit nickChanged(from, plain(message.param(0)));
@@ -694,7 +792,7 @@ void IrcConnection::fail(const QString& reason) {
 void IrcConnection::drop(const QString& reason) {
   lastError_ = reason;
   socket_->abort();  // reports nothing while still connecting
-  lost(lossReason());
+  lost(whyLost());
 }
 
 void IrcConnection::lost(const QString& reason) {
@@ -734,6 +832,8 @@ void IrcConnection::lost(const QString& reason) {
   const bool lasted = registered_ && now() - registeredAt_ >= Millis(settings_.settledMs);
   registered_ = false;
   ready_ = false;
+  askedNick_.clear();
+  lastLoss_ = fatal_.isEmpty() ? reason : fatal_;
   if (closing_ || !fatal_.isEmpty()) {
     setState(State::Disconnected, fatal_.isEmpty() ? reason : fatal_);
   } else {
