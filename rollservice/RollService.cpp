@@ -147,7 +147,7 @@ Reply RollService::hear(const std::string& channel, const std::string& nick,
       Said{Said::Kind::Answer, room->channel,
            rollAnswer(nick, text,
                       [&](int) { return next < answer.faces.size() ? answer.faces[next++] : 0; }),
-           room->epoch.number(), answer.k});
+           room->epoch.number(), answer.k, nick, text, answer.faces});
   return {Reply::Kind::Answer, std::move(lines)};
 }
 

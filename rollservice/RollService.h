@@ -33,6 +33,10 @@ struct Said {
   std::string text;
   std::uint64_t epoch = 0;  // of a commitment, reveal, gap or answer with dice
   std::uint64_t k = 0;      // of an answer with dice (0 for one without) or a gap
+  // Of an answer with dice: who asked, the request and the dice.
+  std::string asker{};
+  std::string request{};
+  std::vector<int> faces{};
 };
 
 // What the service does with a line said in a channel it serves.
@@ -77,6 +81,8 @@ class RollService final {
 
   // The nick the service speaks under now.
   void setSelf(std::string nick) { self_ = std::move(nick); }
+  // From the next request on; what each nick already asked keeps its place on the clock.
+  void setLimits(Limits limits) { limits_ = limits; }
 
   // The service is in channel and serves it from now: the first epoch's commitment, or, for a
   // channel it served before, what the room is owed.

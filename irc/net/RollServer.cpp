@@ -175,8 +175,14 @@ void RollServer::onWritten(quint64 ticket) {
   const auto it = said_.find(ticket);
   if (it == said_.end() || it->second.written) return;
   it->second.written = true;
-  const Said& said = it->second.said;
-  if (said.kind == Said::Kind::Answer) emit answerSent(it->second.channel, wide(said.text), said.k);
+  const Pending pending = it->second;  // a slot may change said_
+  const Said& said = pending.said;
+  if (said.kind != Said::Kind::Answer) return;
+  emit answerSent(pending.channel, wide(said.text), said.k);
+  if (said.k != 0) {
+    emit rolled(pending.channel, wide(said.asker), wide(said.request),
+                QList<int>(said.faces.begin(), said.faces.end()));
+  }
 }
 
 void RollServer::onDelivered(const QStringList&, const QList<quint64>& tickets) {

@@ -32,6 +32,7 @@ class RollServer final : public QObject {
 
   // The channels whose requests are answered.
   void setChannels(const QStringList& channels);
+  void setLimits(rollservice::Limits limits) { service_.setLimits(limits); }
   // A line the person at this program said in a channel: the server does not echo it, so a roll
   // request of theirs is heard here. The notice the person is owed, if any.
   QString hearOwn(const QString& channel, const QString& text);
@@ -40,6 +41,9 @@ class RollServer final : public QObject {
   // An answer written to the server now, as the channel reads it, and its k (0 for one without
   // dice).
   void answerSent(const QString& channel, const QString& text, quint64 k);
+  // With answerSent, for an answer with dice: who asked, the request and the values.
+  void rolled(const QString& channel, const QString& nick, const QString& request,
+              const QList<int>& values);
   // The k-th answer of the channel's epoch (0 for one without dice) was not confirmed by the
   // server when the connection was lost: it may not have reached the channel, and it will not go
   // again.
