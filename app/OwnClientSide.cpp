@@ -175,8 +175,17 @@ bool hasEnvironment(const char* name) {
 }  // namespace
 
 void followOwnClient(shell::Program& program, client::Client& client) {
-  program.roomBusted = [&client](const Text& keyword, int knocks) {
-    return knocks > 0 && client.room(client::keywordRoom(chatlink::toCodePage(keyword))) != 0;
+  using BustState = shell::Program::BustState;
+  program.bustState = [&client](const Text& keyword, int knocks) {
+    const std::string room = client::keywordRoom(chatlink::toCodePage(keyword));
+    if (knocks == 0) return BustState::Knocking;
+    if (client.room(room) != 0) return BustState::In;
+    const std::string refusal = client.turnedAway(room);
+    if (refusal.empty()) return BustState::Knocking;
+    // The run ends on the refusal's box: should the buster's own press have taken it away as it
+    // came, the person still reads why.
+    if (client.messageBox() == 0) client.showMessageBox(refusal);
+    return BustState::TurnedAway;
   };
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "client/Commands.h"
+
 // The seam between Kestar's own client (its windows and how they behave) and the chat service
 // behind it (who is in a room, who is signed on, what a room holds, rolls, delivery). The client
 // calls the service; the service tells the client what happened through a ServiceListener. Text
@@ -29,6 +31,9 @@ class ServiceListener {
   // client's message box.
   virtual void roomEntered(const std::string& room) = 0;
   virtual void joinRefused(const std::string& room, const std::string& text) = 0;
+  // Turned away for good: knocking again will not let the user in (banned, a key, a registered
+  // nick, sent on to another room...). The text goes to the client's message box.
+  virtual void joinBarred(const std::string& room, const std::string& text) = 0;
   // The service put the user out of a room.
   virtual void roomLeft(const std::string& room) = 0;
   // A chat line said in a room, the user's own included; shown as "speaker:" TAB "text".
@@ -64,13 +69,18 @@ class ChatService {
 
   // The client that hears from the service from now on, and its later rounds.
   virtual void attach(ServiceListener& listener, Later later) = 0;
-  // The user's screen name.
+  // The user's screen name, and whether the user is signed on under it now.
   virtual std::string userName() const = 0;
+  virtual bool signedOn() const = 0;
 
   virtual void joinRoom(const std::string& room) = 0;
   virtual void leaveRoom(const std::string& room) = 0;
   virtual void say(const std::string& room, const std::string& text) = 0;
   virtual void sendInstantMessage(int ticket, const std::string& to, const std::string& text) = 0;
+  // A command the user typed in a room's say box (any but Say, Msg, Usage and Unknown, which the
+  // client handles itself). The room may be one the user is no longer in. What a service cannot
+  // do it says in the room.
+  virtual void command(const std::string& room, const Command& command) = 0;
 };
 
 }  // namespace kestar::client

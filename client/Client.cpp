@@ -349,7 +349,38 @@ void Client::goToRoom(const std::string& name) {
     openRoom(name);
     return;
   }
+  turnedAway_.erase(name);
   service_.joinRoom(name);
+}
+
+std::string Client::turnedAway(const std::string& room) const {
+  const auto it = turnedAway_.find(room);
+  return it == turnedAway_.end() ? std::string() : it->second;
+}
+
+void Client::command(const std::string& room, const Command& command) {
+  switch (command.kind) {
+    case CommandKind::Say:
+      typeLine(room, command.text);
+      return;
+    case CommandKind::Unknown:
+      note(room, "Unknown command /" + command.name);
+      return;
+    case CommandKind::Usage:
+      note(room, "Usage: " + command.text);
+      return;
+    case CommandKind::Msg:
+      note(room, "-> " + command.target + ": " + command.text);
+      windows_.post([this, command] { sendImNow(0, command.target, command.text); });
+      return;
+    case CommandKind::Part:
+      if (findRoom(room) == nullptr) return;
+      removeRoom(room, "You left the room.");
+      break;
+    default:
+      break;
+  }
+  windows_.post([this, room, command] { service_.command(room, command); });
 }
 
 const ImWindow& Client::openIm(const std::string& to) {
@@ -381,11 +412,15 @@ const ImWindow& Client::openIm(const std::string& to) {
 void Client::sendIm(Hwnd window, const std::string& to, const std::string& text) {
   // The service hears of the click on a later round.
   windows_.post([this, window, to, text] {
-    if (!windows_.exists(window)) return;
-    const int ticket = nextTicket_++;
-    imsOnTheirWay_[ticket] = window;
-    service_.sendInstantMessage(ticket, to, text);
+    if (windows_.exists(window)) sendImNow(window, to, text);
   });
+}
+
+int Client::sendImNow(Hwnd window, const std::string& to, const std::string& text) {
+  const int ticket = nextTicket_++;
+  imsOnTheirWay_[ticket] = ImOnItsWay{window, to, text};
+  service_.sendInstantMessage(ticket, to, text);
+  return ticket;
 }
 
 LParam Client::boxButtonProc(Desktop& windows, Hwnd button, const Message& message) {
@@ -405,11 +440,22 @@ void Client::showLine(Room& room, std::string line) {
 }
 
 void Client::roomEntered(const std::string& room) {
+  turnedAway_.erase(room);
+  // Refusals of the room still showing say nothing true any more.
+  if (const auto boxes = refusals_.extract(room)) {
+    for (const Hwnd box : boxes.mapped())
+      windows_.destroy(box);
+  }
   openRoom(room);
 }
 
-void Client::joinRefused(const std::string&, const std::string& text) {
-  showMessageBox(text);
+void Client::joinRefused(const std::string& room, const std::string& text) {
+  refusals_[room].push_back(showMessageBox(text));
+}
+
+void Client::joinBarred(const std::string& room, const std::string& text) {
+  turnedAway_[room] = text;
+  refusals_[room].push_back(showMessageBox(text));
 }
 
 void Client::roomLeft(const std::string& room) {
@@ -436,6 +482,10 @@ void Client::linesWaiting(const std::string& room, const std::vector<std::string
 }
 
 void Client::roomNotice(const std::string& room, const std::string& text) {
+  note(room, text);
+}
+
+void Client::note(const std::string& room, const std::string& text) {
   // Without a tab, no notice reads as someone's chat line.
   if (Room* found = findRoom(room)) showLine(*found, oneLine(text, "\r\n\t"));
 }
@@ -463,17 +513,23 @@ void Client::peopleChanged(const std::string& room, const std::vector<Person>& p
 void Client::instantMessageDelivered(int ticket) {
   const auto it = imsOnTheirWay_.find(ticket);
   if (it == imsOnTheirWay_.end()) return;
-  windows_.destroy(it->second);
+  if (it->second.window != 0) windows_.destroy(it->second.window);
+  imLog_.push_back("To " + it->second.to + ": " + it->second.text);
   imsOnTheirWay_.erase(it);
+  if (onNews) onNews();
 }
 
 void Client::instantMessageRefused(int ticket, const std::string& text) {
-  imsOnTheirWay_.erase(ticket);
+  if (const auto it = imsOnTheirWay_.find(ticket); it != imsOnTheirWay_.end()) {
+    imLog_.push_back("To " + it->second.to + " (not sent): " + it->second.text);
+    imsOnTheirWay_.erase(it);
+  }
   showMessageBox(text);
 }
 
 void Client::instantMessageReceived(const std::string& from, const std::string& text) {
   received_.push_back(InstantMessage{from, text});
+  imLog_.push_back("From " + from + ": " + text);
   if (onNews) onNews();
 }
 

@@ -58,6 +58,7 @@ class Client final : private ServiceListener {
   Client(Desktop& windows, ChatService& service);
 
   std::string userName() const { return service_.userName(); }
+  bool signedOn() const { return service_.signedOn(); }
 
   Hwnd frame() const { return frame_; }
   Hwnd mdi() const { return mdi_; }
@@ -107,6 +108,12 @@ class Client final : private ServiceListener {
   void typeLine(const std::string& room, const std::string& line);
   void typeKeyword(const std::string& keyword);
   void typeInstantMessage(const std::string& to, const std::string& text);
+  // A command the user typed into a room's say box (parseCommand): the room shows at once what
+  // was not understood or how a command is written; /msg goes as an instant message without a
+  // window, shown in the room at once and, like every instant message, in imLog once the service
+  // answered; the window of the room /part leaves closes at once; the service hears of the rest
+  // on a later round.
+  void command(const std::string& room, const Command& command);
 
   // The keyword box: the "Edit" in the toolbar's "_AOL_Combobox". Enter there makes the client go
   // to the box's keyword on a later round: "aol://2719:" and codes, "-2-" and a room's name ask
@@ -125,6 +132,12 @@ class Client final : private ServiceListener {
   const std::vector<ImWindow>& imWindows() const { return imWindows_; }
   // Instant messages that came in, in order.
   const std::vector<InstantMessage>& receivedMessages() const { return received_; }
+  // Every instant message, in the order they came or the service answered them: "From NAME:
+  // text", "To NAME: text", or "To NAME (not sent): text".
+  const std::vector<std::string>& imLog() const { return imLog_; }
+  // The text of the service's last refusal of the room, when it turned the user away for good
+  // since the user last asked to enter it; else "".
+  std::string turnedAway(const std::string& room) const;
   // How the service stands, in its own words.
   const std::string& serviceState() const { return serviceState_; }
   // Told when something the windows do not show changed: a message came in, the service's state.
@@ -134,7 +147,8 @@ class Client final : private ServiceListener {
   // key let go on it, or a click) closes the box on the next round of the client's work, as a
   // dialog that ends inside the press is gone once its owner's loop runs again.
   Hwnd showMessageBox(const std::string& text, const std::string& button = "OK");
-  // Every box shown, in order; the one showing on top (0 when none).
+  // Every box shown, in order; the one showing on top (0 when none). The boxes of a room's
+  // refusals close when the user enters the room.
   const std::vector<ShownBox>& messageBoxes() const { return messageBoxes_; }
   Hwnd messageBox() const;
   // A person presses the button of the box on top.
@@ -174,11 +188,14 @@ class Client final : private ServiceListener {
   LParam boxButtonProc(Desktop& windows, Hwnd button, const Message& message);
   LParam inputProc(Desktop& windows, Hwnd input, const Message& message);
   void showLine(Room& room, std::string line);
+  void note(const std::string& room, const std::string& text);
+  int sendImNow(Hwnd window, const std::string& to, const std::string& text);
   void pressEnter(Hwnd box, const std::string& text);
 
   // ServiceListener
   void roomEntered(const std::string& room) override;
   void joinRefused(const std::string& room, const std::string& text) override;
+  void joinBarred(const std::string& room, const std::string& text) override;
   void roomLeft(const std::string& room) override;
   void chatLine(const std::string& room, const std::string& speaker,
                 const std::string& text) override;
@@ -203,7 +220,15 @@ class Client final : private ServiceListener {
   std::vector<std::string> keywords_;
   int imIcons_ = 10;
   std::vector<ImWindow> imWindows_;
-  std::map<int, Hwnd> imsOnTheirWay_;  // the instant-message window of each ticket
+  struct ImOnItsWay {
+    Hwnd window = 0;  // 0 for /msg
+    std::string to;
+    std::string text;
+  };
+  std::map<int, ImOnItsWay> imsOnTheirWay_;  // by ticket
+  std::vector<std::string> imLog_;
+  std::map<std::string, std::string> turnedAway_;      // by room
+  std::map<std::string, std::vector<Hwnd>> refusals_;  // the boxes of a room's refusals, by room
   int nextTicket_ = 1;
   std::vector<InstantMessage> received_;
   std::string serviceState_;

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 #include "dicehost/Log.h"
 
@@ -27,6 +28,20 @@ irc::IrcSettings connectionSettings(const Config& config) {
   return settings;
 }
 
+rollservice::Limits requestLimits(const Config& config) {
+  rollservice::Limits limits;
+  limits.burst = config.requestBurst;
+  limits.interval = rollservice::Millis(std::lround(1000 / config.requestsPerSecond));
+  return limits;
+}
+
+QStringList channels(const Config& config) {
+  QStringList names;
+  for (const Room& room : config.rooms)
+    names << QString::fromStdString(room.channel);
+  return names;
+}
+
 std::string text(const QString& string) {
   return string.toStdString();
 }
@@ -38,10 +53,11 @@ std::string paceText(const irc::Pace& pace) {
 
 }  // namespace
 
-DiceHost::DiceHost(Config config, QObject* parent)
+DiceHost::DiceHost(Config config, bool verbose, QObject* parent)
     : QObject(parent),
       config_(std::move(config)),
       connection_(connectionSettings(config_)),
+      rolls_(connection_, config_.nick, requestLimits(config_)),
       record_(config_.stateDirectory, [](const std::string& line) { logLine(line); }) {
   using Connection = irc::IrcConnection;
   connect(&connection_, &Connection::stateChanged, this, &DiceHost::onState);
@@ -53,6 +69,28 @@ DiceHost::DiceHost(Config config, QObject* parent)
   connect(&connection_, &Connection::kicked, this, &DiceHost::onKicked);
   connect(&connection_, &Connection::joinRefused, this, &DiceHost::onJoinRefused);
   connect(&connection_, &Connection::sendRefused, this, &DiceHost::onSendRefused);
+  rolls_.setChannels(channels(config_));
+  connect(&rolls_, &irc::RollServer::rolled, this, &DiceHost::onRolled);
+  if (verbose) {
+    connect(&rolls_, &irc::RollServer::answerSent, this,
+            [](const QString& channel, const QString& answer, quint64) {
+              logLine("Answered in " + text(channel) + ": " + text(answer));
+            });
+  }
+  connect(&rolls_, &irc::RollServer::refused, this,
+          [](const QString& channel, const QString& nick, bool told) {
+            logLine("Limited: a roll of " + text(nick) + " in " + text(channel) + " not answered" +
+                    (told ? "; " + text(nick) + " told so" : std::string()));
+          });
+  connect(&rolls_, &irc::RollServer::notConfirmed, this,
+          [](const QString& channel, quint64, const QString& answer) {
+            logLine("Not confirmed before the connection was lost, not sent again, in " +
+                    text(channel) + ": " + text(answer));
+          });
+  connect(&rolls_, &irc::RollServer::notSaid, this,
+          [](const QString& channel, const QString& line) {
+            logLine("Never said in " + text(channel) + ": " + text(line));
+          });
 }
 
 void DiceHost::start() {
@@ -73,6 +111,8 @@ bool DiceHost::serves(const Config& config, const std::string& channel) const {
 }
 
 void DiceHost::reconfigure(Config next) {
+  // Before the PARTs: a room no longer served has its epoch revealed while the dice host is there.
+  rolls_.setChannels(channels(next));
   for (const Room& room : config_.rooms) {
     if (serves(next, room.channel)) continue;
     logLine("Leaving " + room.channel);
@@ -86,6 +126,13 @@ void DiceHost::reconfigure(Config next) {
   if (next.pace.burst != config_.pace.burst || next.pace.interval != config_.pace.interval) {
     logLine("Pacing now " + paceText(next.pace));
     connection_.setPace(next.pace);
+  }
+  if (next.requestBurst != config_.requestBurst ||
+      next.requestsPerSecond != config_.requestsPerSecond) {
+    const rollservice::Limits limits = requestLimits(next);
+    logLine("Requests of each nick now a burst of " + std::to_string(limits.burst) +
+            ", then one every " + std::to_string(limits.interval.count()) + " ms");
+    rolls_.setLimits(limits);
   }
   if (next.stateDirectory != config_.stateDirectory) {
     logLine(next.stateDirectory.empty()
@@ -118,6 +165,12 @@ void DiceHost::finish(int exitCode) {
   if (finished_) return;
   finished_ = true;
   emit finished(exitCode);
+}
+
+void DiceHost::onRolled(const QString& channel, const QString& nick, const QString& request,
+                        const QList<int>& values) {
+  record_.write(text(channel), std::chrono::system_clock::now(), text(nick), text(request),
+                std::vector<int>(values.begin(), values.end()));
 }
 
 bool DiceHost::isSelf(const QString& nick) const {

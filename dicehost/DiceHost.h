@@ -6,20 +6,24 @@
 #include "dicehost/Config.h"
 #include "dicehost/RollRecord.h"
 #include "irc/net/IrcConnection.h"
+#include "irc/net/RollServer.h"
 
 namespace kestar::dicehost {
 
-// kestar-dicehost at work: one connection to the network, in every configured room, with each
-// event a line of the log.
+// kestar-dicehost at work: one connection to the network, in every configured room, answering the
+// rolls asked there (RollServer), each answered roll a line of the record and each event a line
+// of the log.
 class DiceHost final : public QObject {
   Q_OBJECT
 
  public:
-  explicit DiceHost(Config config, QObject* parent = nullptr);
+  // verbose: every answer is logged too.
+  explicit DiceHost(Config config, bool verbose = false, QObject* parent = nullptr);
 
   void start();
-  // The new configuration's rooms (joined and left), pace and record folder, on the same
-  // connection; the server, nick, account, password and ca stay until the next start.
+  // The new configuration's rooms (joined and left, served and no longer), pace, request limits
+  // and record folder, on the same connection; the server, nick, account, password and ca stay
+  // until the next start.
   void reconfigure(Config next);
   // QUIT with the reason, then finished(0) once it has gone to the server, within 1.5 s.
   void stop(const QString& reason);
@@ -41,9 +45,12 @@ class DiceHost final : public QObject {
   bool isSelf(const QString& nick) const;
   bool serves(const Config& config, const std::string& channel) const;
   void finish(int exitCode);
+  void onRolled(const QString& channel, const QString& nick, const QString& request,
+                const QList<int>& values);
 
   Config config_;
   irc::IrcConnection connection_;
+  irc::RollServer rolls_;
   RollRecord record_;
   bool stopping_ = false;
   bool finished_ = false;

@@ -83,7 +83,7 @@ int runDiceHost(int argc, char** argv) {
     logLine("Cannot listen for signals");
     return 1;
   }
-  DiceHost host(std::move(reading.config));
+  DiceHost host(std::move(reading.config), commandLine.verbose);
   QObject::connect(&pipe, &SignalPipe::received, &host, [&](int signalNumber) {
     if (signalNumber == SIGHUP) {
       reread(commandLine, host);

@@ -70,12 +70,21 @@ bool NickReclaim::take(Millis now) {
 }
 
 bool JoinPacer::allow(const std::string& channel, Millis now) {
+  if (wait(channel, now) > Millis(0)) return false;
   std::deque<Millis>& times = sent_[channel];
-  while (!times.empty() && now - times.front() >= window_)
+  while (!times.empty() && now - times.front() >= pace_.window)
     times.pop_front();
-  if (times.size() >= most_) return false;
   times.push_back(now);
   return true;
+}
+
+Millis JoinPacer::wait(const std::string& channel, Millis now) const {
+  const auto it = sent_.find(channel);
+  if (it == sent_.end() || pace_.most == 0) return Millis(0);
+  // allow keeps at most `most` JOINs, those within the window: the first of them must leave it.
+  const std::deque<Millis>& times = it->second;
+  if (times.size() < pace_.most) return Millis(0);
+  return std::max(Millis(0), times.front() + pace_.window - now);
 }
 
 }  // namespace kestar::irc

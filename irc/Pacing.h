@@ -100,17 +100,23 @@ class NickReclaim final {
 };
 
 // JOINs of one channel a network accepts before it refuses them as a flood: at most `most`
-// within any `window`. The program's knocks at a full room ask only what this allows.
+// within any `window` (0: as many as asked).
+struct JoinPace {
+  std::size_t most = 2;
+  Millis window{90000};
+};
+
+// The program's knocks at a full room ask only what the join pace allows.
 class JoinPacer final {
  public:
-  explicit JoinPacer(std::size_t most = 2, Millis window = Millis(90000))
-      : most_(most), window_(window) {}
+  explicit JoinPacer(JoinPace pace = {}) : pace_(pace) {}
   // Whether a JOIN of the channel (folded name) may go at now; counts it when it may.
   bool allow(const std::string& channel, Millis now);
+  // How long from now until a JOIN of the channel may go (0: at once).
+  Millis wait(const std::string& channel, Millis now) const;
 
  private:
-  std::size_t most_;
-  Millis window_;
+  JoinPace pace_;
   std::map<std::string, std::deque<Millis>> sent_;
 };
 

@@ -29,7 +29,8 @@ class RoomEpoch final {
   // The answers given so far: the k of the last.
   std::uint64_t answers() const { return answers_; }
   const std::string& room() const { return room_; }
-  bool expired(Time now) const { return now - started_ >= kLongest; }
+  bool expired(Time now) const { return now >= ends(); }
+  Time ends() const { return started_ + kLongest; }
 
   struct Answer {
     std::uint64_t k = 0;

@@ -167,19 +167,24 @@ void Room::Command1_Click() {
   Command2->setEnabled(true);
   BuildKeyword();
   const chatlink::Link& client = link();
-  const auto busted = [&] {
-    const auto& rule = program().roomBusted;
-    return rule ? rule(RoomKeyword, AttemptCount + 1) : chatlink::FindChatRoom(client) != 0;
+  using BustState = shell::Program::BustState;
+  const auto standing = [&] {
+    const auto& rule = program().bustState;
+    if (rule) return rule(RoomKeyword, AttemptCount + 1);
+    return chatlink::FindChatRoom(client) != 0 ? BustState::In : BustState::Knocking;
   };
-  while (!client.host.ended() && StopRequested == 0 && AttemptCount < kMostAttempts && !busted()) {
+  BustState state = BustState::Knocking;
+  while (!client.host.ended() && StopRequested == 0 && AttemptCount < kMostAttempts &&
+         (state = standing()) == BustState::Knocking) {
     chatlink::SendKeyword(client, RoomKeyword);
     chatlink::DismissMessageBox(client);
     chatlink::Pause(client.host, 1);
     ++AttemptCount;
     Text3->setText(QString::number(AttemptCount));
   }
-  // The box's text, not the counter: the user may have edited it, or no attempt was made.
-  if (Check1->isChecked()) {
+  // The box's text, not the counter: the user may have edited it, or no attempt was made. A run
+  // the client turned away for good has got nowhere to announce; the client's box says why.
+  if (Check1->isChecked() && state != BustState::TurnedAway) {
     chatlink::SendChat(client,
                        Text(kAdvertBefore) + shell::toText(Text3->text()) + Text(kAdvertAfter));
   }

@@ -62,10 +62,11 @@ class Program {
   // Where on the screen the client shows its chat, which windows leave clear where there is room;
   // unset when the client shows nothing of its own.
   std::function<QRect()> keepClear;
-  // Whether a room-bust run is in, after knocks knocks at keyword. Unset: whether the client
-  // shows a chat room, whichever it is and before the first knock too, as the real client shows
-  // one room at a time.
-  std::function<bool(const Text& keyword, int knocks)> roomBusted;
+  // How a room-bust run stands after knocks knocks at keyword. Unset: in once the client shows
+  // a chat room, whichever it is and before the first knock too, as the real client shows one
+  // room at a time.
+  enum class BustState { Knocking, In, TurnedAway };
+  std::function<BustState(const Text& keyword, int knocks)> bustState;
 
  protected:
   virtual std::unique_ptr<Form> makeForm(FormId id) = 0;

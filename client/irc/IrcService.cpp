@@ -1,9 +1,11 @@
 #include "client/irc/IrcService.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
 
 #include "chatlink/CodePage.h"
+#include "client/irc/Numerics.h"
 #include "irc/Names.h"
 #include "irc/Text.h"
 
@@ -23,6 +25,10 @@ std::string narrow(const QString& text) {
 // Names as the server's bytes (UTF-8) to the code page.
 std::string narrowWire(const std::string& utf8) {
   return chatlink::toCodePage(irc::decodeText(utf8));
+}
+// The program's markup as IRC codes, for the server.
+QString toIrc(const std::string& text) {
+  return QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text)));
 }
 
 // account: the roller's account where the server tags lines with accounts, else empty.
@@ -62,6 +68,8 @@ IrcService::~IrcService() {
   connection_->disconnect(this);
   rolls_->disconnect(this);
   listener_ = nullptr;
+  // The rooms served hear their epochs' seeds before the program goes.
+  if (settings_.serveRolls) connection_->close(QStringLiteral("Kestar closed"));
 }
 
 void IrcService::connectNew() {
@@ -78,6 +86,11 @@ void IrcService::connectNew() {
   connect(c, &IrcConnection::topicChanged, this, &IrcService::onTopic);
   connect(c, &IrcConnection::namesChanged, this, &IrcService::onNames);
   connect(c, &IrcConnection::joinRefused, this, &IrcService::onJoinRefused);
+  connect(c, &IrcConnection::joinHeld, this, &IrcService::onJoinHeld);
+  connect(c, &IrcConnection::joinForwarded, this, &IrcService::onJoinForwarded);
+  connect(c, &IrcConnection::nickRefused, this, &IrcService::onNickRefused);
+  connect(c, &IrcConnection::modeChanged, this, &IrcService::onModeChanged);
+  connect(c, &IrcConnection::reply, this, &IrcService::onReply);
   connect(c, &IrcConnection::sendRefused, this, &IrcService::onSendRefused);
   connect(c, &IrcConnection::delivered, this, &IrcService::onDelivered);
   connect(c, &IrcConnection::relayed, this, &IrcService::onRelayed);
@@ -95,8 +108,16 @@ void IrcService::connectNew() {
     report();
   });
   // Made after the service has heard the connection, so that a request shows before its answer.
-  rolls_ = std::make_unique<irc::RollServer>(*c, settings_.roller, rollservice::fairDice());
+  rolls_ = std::make_unique<irc::RollServer>(*c, settings_.roller);
   connect(rolls_.get(), &irc::RollServer::notConfirmed, this, &IrcService::onNotConfirmed);
+  connect(rolls_.get(), &irc::RollServer::notSaid, this,
+          [this](const QString& channel, const QString& text) {
+            // Also for a room just left, whose window is still there.
+            if (listener_ != nullptr)
+              listener_->roomNotice(
+                  roomOf(channel),
+                  "Not said in the room, which this Kestar is not in: " + narrow(text));
+          });
   serveRooms();
 }
 
@@ -112,6 +133,10 @@ std::string IrcService::userName() const {
   return narrow(nick.isEmpty() ? settings_.connection.nick : nick);
 }
 
+bool IrcService::signedOn() const {
+  return connection_->state() == IrcConnection::State::Registered;
+}
+
 void IrcService::connectTo(const irc::IrcSettings& connection) {
   // The user's lines that wait go on the new connection.
   std::vector<IrcConnection::Unrelayed> waiting;
@@ -124,7 +149,7 @@ void IrcService::connectTo(const irc::IrcSettings& connection) {
   connection_->close();
   connectNew();
   ims_.clear();
-  refusedLines_.clear();
+  whoisRooms_.clear();
   rollers_.clear();
   for (const auto& entry : rooms_)
     connection_->join(channelOf(entry.second));
@@ -220,8 +245,12 @@ void IrcService::say(const std::string& room, const std::string& text) {
   if (listener_ == nullptr) return;
   // The line shows in the room as the room gets it (onRelayed), piece by piece; until then it
   // is marked as waiting, also while the connection is lost.
-  connection_->say(channelOf(room),
-                   QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
+  const QString channel = channelOf(room);
+  connection_->say(channel, toIrc(text));
+  // The roll service never hears the user's line from the server (an echo is no request): a
+  // roll the user asks for is heard here, once.
+  const QString told = rolls_->hearOwn(channel, wide(text));
+  if (!told.isEmpty()) notice(channel, narrow(told));
   tellWaiting();
 }
 
@@ -234,9 +263,89 @@ void IrcService::sendInstantMessage(int ticket, const std::string& to, const std
         ticket, "You are not signed on (" + connectionState_ + "), so the message was not sent.");
     return;
   }
+  if (text.find_first_not_of("\r\n") == std::string::npos) {
+    listener_->instantMessageRefused(ticket,
+                                     "The message to " + to + " is empty: nothing was sent.");
+    return;
+  }
   ims_.push_back(PendingIm{ticket, wide(to).toStdString()});
-  connection_->say(wide(to),
-                   QString::fromStdU16String(irc::markupToIrc(chatlink::fromCodePage(text))));
+  // A name no message can go to is refused inside the call.
+  const quint64 sent = connection_->say(wide(to), toIrc(text));
+  for (PendingIm& im : ims_) {
+    if (im.ticket == ticket) im.sent = sent;
+  }
+}
+
+void IrcService::command(const std::string& room, const Command& command) {
+  if (listener_ == nullptr) return;
+  commandRoom_ = room;
+  const QString channel = channelOf(room);
+  const auto tell = [&](const std::string& text) { listener_->roomNotice(room, text); };
+  // What goes to the room's own channel needs the user in the room.
+  const bool toTheRoom = command.kind == CommandKind::Me || command.kind == CommandKind::Part ||
+                         command.kind == CommandKind::Topic ||
+                         (command.kind == CommandKind::Mode && command.target.empty());
+  if (toTheRoom && !isRoom(channel)) return;
+  switch (command.kind) {
+    case CommandKind::Me:
+      // Shown as the room gets it (onRelayed), as the user's lines.
+      connection_->action(channel, toIrc(command.text));
+      tellWaiting();
+      break;
+    case CommandKind::Notice:
+      connection_->notice(wide(command.target), toIrc(command.text));
+      // A notice to one of the user's rooms shows there as the room gets it.
+      if (!isRoom(wide(command.target))) tell("-> -" + command.target + "- " + command.text);
+      tellWaiting();
+      break;
+    case CommandKind::Join: {
+      std::string name = command.target;
+      if (name.front() == '#') {
+        const auto named = irc::channelToRoom(wide(name).toStdString());
+        if (!named) {
+          tell("No room has the channel " + name + ".");
+          break;
+        }
+        name = narrowWire(*named);
+      }
+      joinRoom(name);
+      break;
+    }
+    case CommandKind::Part:
+      forgetRoom(channel);
+      connection_->part(channel, wide(command.text));
+      break;
+    case CommandKind::Nick:
+      if (!connection_->changeNick(wide(command.target)))
+        tell("\"" + command.target + "\" is no nick a server takes.");
+      break;
+    case CommandKind::Topic:
+      connection_->send(command.text.empty()
+                            ? irc::makeMessage("TOPIC", {channel.toStdString()})
+                            : irc::makeMessage("TOPIC", {channel.toStdString(),
+                                                         toIrc(command.text).toStdString()}));
+      break;
+    case CommandKind::Mode: {
+      std::vector<std::string> params{command.target.empty() ? channel.toStdString()
+                                                             : wide(command.target).toStdString()};
+      static const QRegularExpression kBlanks(QStringLiteral("[ \t]+"));
+      for (const QString& word : wide(command.text).split(kBlanks, Qt::SkipEmptyParts))
+        params.push_back(word.toStdString());
+      if (!connection_->send(irc::makeMessage("MODE", params)))
+        tell("Usage: /mode [#CHANNEL] +o NICK, -o NICK, +l N or -l");
+      break;
+    }
+    case CommandKind::Quit:
+      connection_->close(command.text.empty() ? QStringLiteral("Kestar signed off")
+                                              : wide(command.text));
+      break;
+    case CommandKind::Whois:
+      whoisRooms_[fold(wide(command.target))] = room;
+      connection_->send(irc::makeMessage("WHOIS", {wide(command.target).toStdString()}));
+      break;
+    default:
+      break;
+  }
 }
 
 void IrcService::onRelayed(quint64, const QString& target, const QString& text,
@@ -311,17 +420,33 @@ void IrcService::onState(IrcConnection::State state, const QString& detail) {
       break;
     case IrcConnection::State::Registered:
       connectionState_ = "Signed on to " + server;  // the nick of the moment follows
+      toldLoss_.clear();
       break;
     case IrcConnection::State::Reconnecting:
-      connectionState_ = "Connection lost; connecting again in " + narrow(detail) + " s";
-      rollers_.clear();
+      connectionState_ =
+          narrow(connection_->lastLoss()) + "; connecting again in " + narrow(detail) + " s";
+      lostConnection("Not connected: " + narrow(connection_->lastLoss()) +
+                     ". Kestar connects again by itself.");
       break;
     case IrcConnection::State::Disconnected:
       connectionState_ = "Disconnected: " + narrow(detail);
-      rollers_.clear();
+      lostConnection("Disconnected: " + narrow(detail) + ".");
       break;
   }
   report();
+}
+
+// No one is known to be in the rooms any more; each room hears why once, not at every attempt
+// that fails the same way.
+void IrcService::lostConnection(const std::string& why) {
+  rollers_.clear();
+  if (listener_ == nullptr) return;
+  const bool told = why == toldLoss_;
+  toldLoss_ = why;
+  for (const auto& [channel, room] : rooms_) {
+    listener_->peopleChanged(room, {});
+    if (!told) listener_->roomNotice(room, why);
+  }
 }
 
 void IrcService::onChat(const QString& target, const QString& nick, const QString& text,
@@ -356,6 +481,10 @@ void IrcService::onJoined(const QString& channel, const QString& nick) {
   if (listener_ == nullptr || !isRoom(channel)) return;
   if (connection_->members().isSelf(nick.toStdString())) {
     listener_->roomEntered(roomOf(channel));
+    if (!sameNick(nick, connection_->wantedNick().toStdString())) {
+      notice(channel, "The nick " + narrow(connection_->wantedNick()) + " is in use: you are " +
+                          narrow(nick) + " here until it is free.");
+    }
     tellServingNick(channel, false);
     return;
   }
@@ -449,46 +578,100 @@ void IrcService::onJoinRefused(const QString& channel, int code, const QString& 
   if (listener_ == nullptr) return;
   const std::string room = roomOf(channel);
   forgetRoom(channel);
-  // The room buster knocks again when it sees the box.
-  listener_->joinRefused(
-      room, code == 471 ? "The room \"" + room + "\" is full. Try again in a little while."
-                        : "You cannot enter the room \"" + room + "\": " + narrow(text));
+  // The room buster knocks again when it sees the box; a refusal for good ends its run.
+  const JoinRefusal refusal = joinRefusal(code, room, narrow(text));
+  if (refusal.knockAgain) {
+    listener_->joinRefused(room, refusal.text);
+  } else {
+    listener_->joinBarred(room, refusal.text);
+  }
+}
+
+void IrcService::onJoinHeld(const QString& channel, int seconds) {
+  // The room stays asked for: the knock goes for real once the pace allows.
+  if (listener_ != nullptr)
+    listener_->joinRefused(roomOf(channel), knockHeld(roomOf(channel), seconds));
+}
+
+void IrcService::onJoinForwarded(const QString& channel, const QString& to) {
+  if (listener_ == nullptr) return;
+  const std::string room = roomOf(channel);
+  forgetRoom(channel);
+  // The server has put the user into the other channel, which is not the room asked for.
+  if (!isRoom(to)) connection_->part(to);
+  listener_->joinBarred(room, forwarded(room, roomOf(to)));
+}
+
+void IrcService::onNickRefused(const QString& nick, int code, const QString& text) {
+  if (listener_ != nullptr)
+    listener_->roomNotice(commandRoom_, nickRefusal(code, narrow(nick), userName(), narrow(text)));
+}
+
+void IrcService::onModeChanged(const QString& channel, const QString& nick, const QString& modes) {
+  notice(channel, narrow(nick) + " set the mode " + narrow(modes) + ".");
+}
+
+void IrcService::onReply(int code, const QStringList& params) {
+  if (listener_ == nullptr || params.isEmpty()) return;
+  std::vector<std::string> words;
+  for (const QString& param : params)
+    words.push_back(narrow(param));
+  const std::string& last = words.back();
+  if (const auto asked = whoisRooms_.find(fold(params.front())); asked != whoisRooms_.end()) {
+    const std::string line = whoisLine(code, words);
+    if (!line.empty()) listener_->roomNotice(asked->second, line);
+    if (code == 318) whoisRooms_.erase(asked);
+    if (!line.empty()) return;
+  }
+  // Answers about a room go to it; other refusals to where the last command was typed.
+  const std::string room = isRoom(params.front()) ? roomOf(params.front()) : commandRoom_;
+  if (code == 331) {
+    listener_->roomNotice(room, "The room has no topic.");
+  } else if (code == 482) {
+    listener_->roomNotice(room, "Only the room's operators may do that (" + last + ").");
+  } else if (code == 441) {
+    listener_->roomNotice(room, words.front() + " is not in the room.");
+  } else if (code == 713) {
+    listener_->roomNotice(room,
+                          "Knock: the room \"" + roomOf(params.front()) + "\" is open: enter it.");
+  } else if (code >= 400 && code < 600) {
+    listener_->roomNotice(room, "The server refused that: " + last);
+  }
 }
 
 void IrcService::onSendRefused(const QString& target, int code, const QString& text) {
   if (listener_ == nullptr) return;
-  if (connection_->members().isChannel(target.toStdString())) {
-    if (isRoom(target)) notice(target, "Your line was not taken: " + narrow(text));
-    return;
-  }
-  const std::string nick = fold(target);
+  // The first message to the nick that waits; one refused already is another line of it.
   const auto it = std::find_if(ims_.begin(), ims_.end(),
                                [&](const PendingIm& im) { return sameNick(target, im.nick); });
-  if (it == ims_.end()) return;
-  const int ticket = it->ticket;
-  ims_.erase(it);
-  // The refused line is still among those the server confirms reading.
-  if (code != 0) ++refusedLines_[nick];
-  listener_->instantMessageRefused(
-      ticket, code == 401
-                  ? narrow(target) + " is not signed on right now, so the message cannot be sent."
-                  : "The message to " + narrow(target) + " cannot be sent: " + narrow(text));
+  if (it != ims_.end()) {
+    if (it->refused) return;
+    it->refused = true;
+    const int ticket = it->ticket;
+    // Lines never written (code 0) are confirmed by nothing.
+    if (code == 0) ims_.erase(it);
+    listener_->instantMessageRefused(ticket,
+                                     sendRefusal(code, narrow(target), narrow(text), false));
+    return;
+  }
+  if (isRoom(target)) {
+    notice(target, sendRefusal(code, narrow(target), narrow(text), true));
+  } else if (const auto asked = whoisRooms_.find(fold(target)); asked != whoisRooms_.end()) {
+    listener_->roomNotice(asked->second, "No one is called " + narrow(target) + " here.");
+    whoisRooms_.erase(asked);
+  }
 }
 
-void IrcService::onDelivered(const QStringList& targets) {
-  for (const QString& target : targets) {
+void IrcService::onDelivered(const QStringList&, const QList<quint64>& tickets) {
+  for (const quint64 sent : tickets) {
     if (listener_ == nullptr) return;
-    const std::string nick = fold(target);
-    if (auto refused = refusedLines_.find(nick); refused != refusedLines_.end()) {
-      if (--refused->second == 0) refusedLines_.erase(refused);
-      continue;
-    }
     const auto it = std::find_if(ims_.begin(), ims_.end(),
-                                 [&](const PendingIm& im) { return sameNick(target, im.nick); });
+                                 [&](const PendingIm& im) { return im.sent == sent; });
     if (it == ims_.end()) continue;
     const int ticket = it->ticket;
+    const bool refused = it->refused;
     ims_.erase(it);
-    listener_->instantMessageDelivered(ticket);
+    if (!refused) listener_->instantMessageDelivered(ticket);
   }
 }
 

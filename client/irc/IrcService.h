@@ -34,11 +34,13 @@ struct IrcServiceSettings {
 // Text crosses to the client in the 8-bit code page, without the codes of IRC formatting; the
 // program's markup leaves as those codes. The roller's lines show as "OnlineHost" only while it
 // is an operator of the channel at the moment it speaks (irc::speakerName). With serveRolls set,
-// this Kestar answers the roll requests said in its rooms with its own nick (irc::RollServer),
-// shows each answer as the others see it, as the user's own lines, and tells in the room which
-// answers the server had not confirmed when a connection was lost. While its nick is not the wanted
-// one (another held it), the state line says so, and a serving Kestar tells its rooms it serves
-// under another nick than the roller's.
+// this Kestar answers the roll requests said in its rooms with its own nick (irc::RollServer, with
+// the rooms' dice epochs), the user's own included, shows each answer as the others see it, as
+// the user's own lines, and tells in the room which answers the server had not confirmed when a
+// connection was lost and which epoch lines the room may never see; taking the tick off, leaving
+// a room, signing off and closing the program reveal the epochs' seeds. While its nick is not the
+// wanted one (another held it), the state line says so, and a serving Kestar tells its rooms it
+// serves under another nick than the roller's.
 class IrcService final : public QObject, public ChatService {
  public:
   explicit IrcService(IrcServiceSettings settings, QObject* parent = nullptr);
@@ -47,14 +49,18 @@ class IrcService final : public QObject, public ChatService {
   // ChatService. A line the user says shows in the room as the room gets it: each piece of a long
   // line as a line of its own, as the server relayed it where it echoes the program's lines
   // (echo-message), else when it is written; until then the client marks it as waiting. An
-  // instant message is refused while not signed on. A roll request of the user's own is not
-  // answered by the user's own Kestar.
+  // instant message is refused while not signed on. A roll request of the user's own is answered
+  // by the user's own Kestar while it serves rolls, once: its echo is not heard as a request.
   void attach(ServiceListener& listener, Later later) override;
   std::string userName() const override;
+  bool signedOn() const override;
   void joinRoom(const std::string& room) override;
   void leaveRoom(const std::string& room) override;
   void say(const std::string& room, const std::string& text) override;
   void sendInstantMessage(int ticket, const std::string& to, const std::string& text) override;
+  // The commands as an IRC client has them; the answers and refusals (Numerics.h) show in the
+  // room the command was typed in, or in the client's message box.
+  void command(const std::string& room, const Command& command) override;
 
   // Connects with these settings (dropping a connection that stands); the rooms the user is in
   // are joined again on the new one.
@@ -74,6 +80,8 @@ class IrcService final : public QObject, public ChatService {
   struct PendingIm {
     int ticket;
     std::string nick;
+    quint64 sent = 0;  // the connection's ticket of its lines
+    bool refused = false;
   };
   // The client's rooms by their channels as the room rule spells them; a channel as the server
   // spells it is looked up with the server's case mapping of the moment.
@@ -111,8 +119,14 @@ class IrcService final : public QObject, public ChatService {
   void onTopic(const QString& channel, const QString& nick, const QString& topic);
   void onNames(const QString& channel);
   void onJoinRefused(const QString& channel, int code, const QString& text);
+  void onJoinHeld(const QString& channel, int seconds);
+  void onJoinForwarded(const QString& channel, const QString& to);
+  void onNickRefused(const QString& nick, int code, const QString& text);
+  void onModeChanged(const QString& channel, const QString& nick, const QString& modes);
+  void onReply(int code, const QStringList& params);
   void onSendRefused(const QString& target, int code, const QString& text);
-  void onDelivered(const QStringList& targets);
+  void onDelivered(const QStringList& targets, const QList<quint64>& tickets);
+  void lostConnection(const std::string& why);
   void notice(const QString& channel, const std::string& text);
   irc::Roller roller() const;
   // The roller's account while the trust is by account, else empty.
@@ -129,7 +143,9 @@ class IrcService final : public QObject, public ChatService {
   Later later_;
   Rooms rooms_;
   std::vector<PendingIm> ims_;                       // in the order they were said
-  std::map<std::string, int> refusedLines_;          // refused lines still to be confirmed, by nick
+  std::map<std::string, std::string> whoisRooms_;    // where a WHOIS was asked, by folded nick
+  std::string commandRoom_;                          // where the last command was typed
+  std::string toldLoss_;                             // the loss the rooms were last told of
   std::map<std::string, irc::RollerState> rollers_;  // the roller's last told state, by rooms_ key
   std::map<std::string, std::vector<std::string>> waitingTold_;  // by room
   std::string connectionState_;

@@ -62,7 +62,41 @@ void PracticeService::sayAs(const std::string& room, const std::string& speaker,
 }
 
 void PracticeService::setTopic(const std::string& room, const std::string& topic) {
+  topics_[room] = topic;
   if (listener_ != nullptr) listener_->topicChanged(room, topic);
+}
+
+void PracticeService::command(const std::string& room, const Command& command) {
+  if (listener_ == nullptr) return;
+  switch (command.kind) {
+    case CommandKind::Me:
+      listener_->roomNotice(room, "* " + userName_ + " " + command.text);
+      return;
+    case CommandKind::Join:
+      joinRoom(command.target);
+      return;
+    case CommandKind::Part:
+      leaveRoom(room);
+      return;
+    case CommandKind::Topic:
+      if (!command.text.empty()) {
+        listener_->roomNotice(room, userName_ + " set the topic: " + command.text);
+        setTopic(room, command.text);
+      } else if (const auto it = topics_.find(room); it != topics_.end() && !it->second.empty()) {
+        listener_->roomNotice(room, "The topic is: " + it->second);
+      } else {
+        listener_->roomNotice(room, "The room has no topic.");
+      }
+      return;
+    case CommandKind::Whois:
+      listener_->roomNotice(
+          room, command.target +
+                    (signedOn(command.target) ? " is signed on." : " is not signed on right now."));
+      return;
+    default:
+      listener_->roomNotice(room, "/" + command.name + " is not on the practice service.");
+      return;
+  }
 }
 
 void PracticeService::sendInstantMessage(int ticket, const std::string& to,

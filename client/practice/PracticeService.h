@@ -31,10 +31,14 @@ class PracticeService final : public ChatService {
   // request is answered on the client's next round.
   void attach(ServiceListener& listener, Later later) override;
   std::string userName() const override { return userName_; }
+  bool signedOn() const override { return true; }
   void joinRoom(const std::string& room) override;
   void leaveRoom(const std::string& room) override;
   void say(const std::string& room, const std::string& text) override;
   void sendInstantMessage(int ticket, const std::string& to, const std::string& text) override;
+  // What makes sense offline: /me shows the action, /join enters, /topic sets or tells the topic,
+  // /whois tells whether a name is signed on. The others are not on the practice service.
+  void command(const std::string& room, const Command& command) override;
 
   // Someone in the room says a line, which appears at once; a line that asks the service for a
   // roll is answered on a later round.
@@ -77,6 +81,7 @@ class PracticeService final : public ChatService {
   std::deque<int> nextRolls_;
   std::mt19937 random_;
   std::map<std::string, Places> places_;
+  std::map<std::string, std::string> topics_;
   std::map<std::string, std::string> signedOn_;  // the names as written, by the name as compared
   std::vector<DeliveredMessage> instantMessages_;
 };

@@ -71,8 +71,6 @@ ClientWindow::ClientWindow(Client& client, Desktop& windows)
       boxButton(new QPushButton(QStringLiteral("Press its button"), this)),
       client_(client),
       windows_(windows) {
-  setWindowTitle(QStringLiteral("Kestar's chat client - signed on as ") +
-                 fromClient(client.userName()));
   if (!client_.clock) {
     client_.clock = [] {
       return QTime::currentTime().toString(QStringLiteral("HH:mm")).toStdString();
@@ -92,7 +90,11 @@ ClientWindow::ClientWindow(Client& client, Desktop& windows)
   rooms->setAccessibleName(QStringLiteral("Rooms"));
   rooms->setToolTip(QStringLiteral("Open rooms, topmost first, then the rooms you left"));
   roomName->setToolTip(QStringLiteral("The room to enter"));
-  line->setPlaceholderText(QStringLiteral("say a line as yourself"));
+  line->setPlaceholderText(QStringLiteral("say a line as yourself, or a /command"));
+  line->setToolTip(QStringLiteral(
+      "A line to say, or a command: /me ACTION, /msg NICK TEXT, /notice NICK TEXT, /join ROOM, "
+      "/part [REASON], /nick NAME, /topic [TEXT], /mode +o|-o NICK, /mode +l N, /mode -l, /op "
+      "NICK, /deop NICK, /whois NICK, /quit [REASON]; //TEXT says the line as it stands"));
   keyword->setPlaceholderText(QStringLiteral("a keyword"));
   imText->setPlaceholderText(QStringLiteral("an instant message"));
   state->setWordWrap(true);
@@ -136,7 +138,7 @@ ClientWindow::ClientWindow(Client& client, Desktop& windows)
   imGrid->addWidget(imTo, 0, 1);
   imGrid->addWidget(imText, 0, 2);
   imGrid->addWidget(imSendButton, 0, 3);
-  imGrid->addWidget(new QLabel(QStringLiteral("Came in"), imPage), 1, 0);
+  imGrid->addWidget(new QLabel(QStringLiteral("Messages"), imPage), 1, 0);
   imGrid->addWidget(received, 1, 1, 1, 3);
   imGrid->setColumnStretch(2, 1);
 
@@ -227,6 +229,9 @@ bool ClientWindow::currentRoomIsLeft() const {
 void ClientWindow::refresh() {
   refreshPending_ = false;
   state->setText(fromClient(client_.serviceState()));
+  setWindowTitle(client_.signedOn() ? QStringLiteral("Kestar's chat client - signed on as ") +
+                                          fromClient(client_.userName())
+                                    : QStringLiteral("Kestar's chat client - not signed on"));
   showRooms();
   showChat();
 
@@ -237,10 +242,9 @@ void ClientWindow::refresh() {
     people->addItem(fromClient(name));
   closeButton->setText(currentRoomIsLeft() ? QStringLiteral("Close") : QStringLiteral("Leave"));
 
-  const auto& messages = client_.receivedMessages();
+  const auto& messages = client_.imLog();
   for (auto i = static_cast<std::size_t>(received->count()); i < messages.size(); ++i) {
-    received->addItem(QStringLiteral("From %1: %2")
-                          .arg(fromClient(messages[i].from), fromClient(messages[i].text)));
+    received->addItem(fromClient(messages[i]));
     received->scrollToBottom();
   }
 
@@ -334,9 +338,13 @@ void ClientWindow::scheduleRefresh() {
 }
 
 void ClientWindow::say() {
-  if (line->text().isEmpty() || currentRoom().isEmpty()) return;
-  client_.typeLine(toClient(currentRoom()), toClient(line->text()));
+  if (line->text().isEmpty()) return;
+  const Command command = parseCommand(toClient(line->text()));
+  // A line needs a room to be said in; a command may be typed before any room is open.
+  if (command.kind == CommandKind::Say && currentRoom().isEmpty()) return;
+  client_.command(toClient(currentRoom()), command);
   line->clear();
+  scheduleRefresh();
 }
 
 }  // namespace kestar::client

@@ -55,14 +55,14 @@ class ClientWindow final : public QWidget {
   QPushButton* const raiseButton;
   // Leaves the chosen room, or closes a room left, forgetting its lines.
   QPushButton* const closeButton;
-  // The user's own line, typed into the room's input box.
+  // The user's own line, typed into the room's input box, or a command (parseCommand).
   QLineEdit* const line;
   QPushButton* const sayButton;
   QLineEdit* const keyword;
   QPushButton* const goButton;
   // The service's pages first, then instant messages and the message box.
   QTabWidget* const pages;
-  // Instant messages: one to write, and those that came in.
+  // Instant messages: one to write (Enter sends it), and those sent and those that came in.
   QLineEdit* const imTo;
   QLineEdit* const imText;
   QPushButton* const imSendButton;

@@ -20,6 +20,7 @@ constexpr int kSaslPiece = 400;
 constexpr int kNickAttempts = 12;
 constexpr std::size_t kNickLengthEveryServerTakes = 9;
 constexpr std::string_view kConfirmToken = "kestar-said";
+constexpr int kFlushMs = 1000;  // the longest the end of the program waits for its QUIT to go
 
 // The PING behind said lines whose PONG shows the server has read them.
 const std::string& confirmLine() {
@@ -90,7 +91,12 @@ bool isJoinRefusal(int code) {
 }
 
 bool isSendRefusal(int code) {
-  return code == 401 || code == 404 || code == 406 || code == 407 || code == 411 || code == 412;
+  return code == 401 || code == 404 || code == 406 || code == 407 || code == 411 || code == 412 ||
+         code == 707;  // target change too fast
+}
+
+bool isNickRefusal(int code) {
+  return code == 432 || code == 433 || code == 436 || code == 437;
 }
 
 // What a PRIVMSG or NOTICE says, and as what; nothing for a CTCP query other than an action, and
@@ -107,11 +113,31 @@ std::optional<std::pair<IrcConnection::Kind, std::string_view>> chatOf(std::stri
 
 }  // namespace
 
+QString socketFailure(QAbstractSocket::SocketError error, const QString& host, quint16 port,
+                      const QString& qtWords) {
+  const QString at = host + QLatin1Char(':') + QString::number(port);
+  switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+      return QStringLiteral("Connection refused by ") + at + QStringLiteral(" (no server there)");
+    case QAbstractSocket::HostNotFoundError:
+      return QStringLiteral("No such host: ") + host;
+    case QAbstractSocket::SocketTimeoutError:
+      return QStringLiteral("Timed out connecting to ") + at;
+    case QAbstractSocket::RemoteHostClosedError:
+      return QStringLiteral("The server closed the connection");
+    case QAbstractSocket::SslHandshakeFailedError:
+      return QStringLiteral("TLS with ") + at + QStringLiteral(" failed: ") + qtWords;
+    default:
+      return QStringLiteral("Connection to ") + at + QStringLiteral(" failed: ") + qtWords;
+  }
+}
+
 IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
     : QObject(parent),
       settings_(std::move(settings)),
       socket_(new QSslSocket(this)),
-      queue_(settings_.pace) {
+      queue_(settings_.pace),
+      joinPacer_(settings_.joinPace) {
   clock_.start();
   if (settings_.user.isEmpty()) settings_.user = settings_.nick;
   members_.setSelf(wire(settings_.nick));
@@ -132,10 +158,12 @@ IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
              texts.join(QStringLiteral("; "));
   });
   connect(socket_, &QSslSocket::errorOccurred, this, [this] {
-    if (lastError_.isEmpty()) lastError_ = socket_->errorString();
-    if (socket_->state() == QAbstractSocket::UnconnectedState) lost(lossReason());
+    if (lastError_.isEmpty())
+      lastError_ =
+          socketFailure(socket_->error(), settings_.host, settings_.port, socket_->errorString());
+    if (socket_->state() == QAbstractSocket::UnconnectedState) lost(whyLost());
   });
-  connect(socket_, &QSslSocket::disconnected, this, [this] { lost(lossReason()); });
+  connect(socket_, &QSslSocket::disconnected, this, [this] { lost(whyLost()); });
   connect(socket_, &QSslSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
     if (closing_ && state == QAbstractSocket::UnconnectedState)
       QTimer::singleShot(0, this, &IrcConnection::closed);
@@ -148,11 +176,14 @@ IrcConnection::IrcConnection(IrcSettings settings, QObject* parent)
 
 IrcConnection::~IrcConnection() {
   socket_->disconnect(this);
+  // What close() wrote, the QUIT last, still on its way: a program that ends at once waits for it.
+  if (socket_->state() == QAbstractSocket::ClosingState) socket_->waitForDisconnected(kFlushMs);
   socket_->abort();
 }
 
-QString IrcConnection::lossReason() const {
-  if (!serverError_.isEmpty()) return serverError_;
+QString IrcConnection::whyLost() const {
+  if (!serverError_.isEmpty())
+    return QStringLiteral("The server closed the connection: ") + serverError_;
   if (!lastError_.isEmpty()) return lastError_;
   return QStringLiteral("The server closed the connection");
 }
@@ -189,17 +220,24 @@ void IrcConnection::open() {
 }
 
 void IrcConnection::close(const QString& reason) {
+  if (!closing_) emit closing();
   closing_ = true;
   reconnectTimer_.stop();
   const QAbstractSocket::SocketState was = socket_->state();
   if (was == QAbstractSocket::ConnectedState) {
+    // Nothing is said after the QUIT, so what waits goes now, unpaced, and in order before it.
+    if (ready_) {
+      for (Outgoing& out : queue_.remove([](const Outgoing&) { return true; })) {
+        if (out.line != confirmLine()) write(std::move(out));
+      }
+    }
     writeNow(makeMessage("QUIT", {wire(reason)}));
     socket_->disconnectFromHost();
   } else {
     socket_->abort();
   }
   if (was == QAbstractSocket::UnconnectedState) QTimer::singleShot(0, this, &IrcConnection::closed);
-  lost(QStringLiteral("Closed"));
+  lost(reason.isEmpty() ? QStringLiteral("Signed off") : QStringLiteral("Signed off: ") + reason);
 }
 
 void IrcConnection::setPace(Pace pace) {
@@ -227,25 +265,57 @@ void IrcConnection::join(const QString& channel, const QString& key) {
     if (known == channels_.end()) channels_.emplace_back(name, wire(key));
     return;
   }
-  if (!joinPacer_.allow(members_.support().fold(name), now())) {
-    // Knocking faster than the network takes JOINs: the channel's last answer stands, given
-    // on a later round of events as the server's would be.
-    const auto refusal = refusals_.find(members_.support().fold(name));
-    if (refusal != refusals_.end()) {
-      const auto [code, text] = refusal->second;
-      QTimer::singleShot(0, this,
-                         [this, channel, code, text] { emit joinRefused(channel, code, text); });
-    }
+  const std::string folded = members_.support().fold(name);
+  if (!joinPacer_.allow(folded, now())) {
+    holdJoin(channel, key, folded);
     return;
   }
+  heldJoins_.erase(folded);
   if (known == channels_.end()) channels_.emplace_back(name, wire(key));
   send(join);
 }
 
-void IrcConnection::part(const QString& channel) {
+// Knocking faster than the network takes JOINs: the knock goes for real once the pace allows,
+// and the person hears how long that is, on a later round of events as a server's answer comes.
+void IrcConnection::holdJoin(const QString& channel, const QString& key,
+                             const std::string& folded) {
+  const Millis wait = joinPacer_.wait(folded, now());
+  if (heldJoins_.emplace(folded, std::pair{channel, key}).second) {
+    QTimer::singleShot(static_cast<int>(wait.count()), Qt::PreciseTimer, this, [this, folded] {
+      const auto held = heldJoins_.find(folded);
+      if (held == heldJoins_.end()) return;
+      const auto [heldChannel, heldKey] = held->second;
+      heldJoins_.erase(held);
+      join(heldChannel, heldKey);
+    });
+  }
+  const int seconds = static_cast<int>(std::max<Millis::rep>(1, (wait.count() + 999) / 1000));
+  QTimer::singleShot(0, this, [this, channel, seconds] { emit joinHeld(channel, seconds); });
+}
+
+void IrcConnection::part(const QString& channel, const QString& reason) {
   const std::string name = wire(channel);
   std::erase_if(channels_, [&](const auto& entry) { return members_.sameName(entry.first, name); });
-  if (ready_) send(makeMessage("PART", {name}));
+  heldJoins_.erase(members_.support().fold(name));
+  if (!ready_) return;
+  send(reason.isEmpty() ? makeMessage("PART", {name}) : makeMessage("PART", {name, wire(reason)}));
+}
+
+bool IrcConnection::changeNick(const QString& nick) {
+  const std::string name = wire(nick);
+  if (!isMiddle(name)) return false;
+  if (!registered_) {
+    // Asked for as the connection registers, next time.
+    settings_.nick = nick;
+    if (socket_->state() == QAbstractSocket::UnconnectedState) members_.setSelf(name);
+    return true;
+  }
+  askedNick_ = name;
+  return send(makeMessage("NICK", {name}));
+}
+
+quint64 IrcConnection::action(const QString& target, const QString& text) {
+  return speak("PRIVMSG", target, text, Delivery::AtLeastOnce, "ACTION");
 }
 
 quint64 IrcConnection::say(const QString& target, const QString& text, Delivery delivery) {
@@ -257,10 +327,14 @@ quint64 IrcConnection::notice(const QString& target, const QString& text, Delive
 }
 
 quint64 IrcConnection::speak(const char* command, const QString& target, const QString& text,
-                             Delivery delivery) {
+                             Delivery delivery, std::string_view ctcp) {
   const std::string to = wire(target);
+  // A CTCP wraps each piece in \x01, its name and a space before, \x01 after.
+  const std::string open = ctcp.empty() ? std::string() : "\x01" + std::string(ctcp) + " ";
+  const std::string shut = ctcp.empty() ? std::string() : "\x01";
   const std::size_t reckoned = textBudget(mask(), to);
-  const std::size_t budget = reckoned > margin_ ? reckoned - margin_ : 1;
+  const std::size_t wrapping = margin_ + open.size() + shut.size();
+  const std::size_t budget = reckoned > wrapping ? reckoned - wrapping : 1;
   const quint64 ticket = lastTicket_ + 1;
   std::vector<Outgoing> lines;
   std::vector<Piece> pieces;
@@ -269,7 +343,8 @@ quint64 IrcConnection::speak(const char* command, const QString& target, const Q
   static const QRegularExpression kBreak(QStringLiteral("\\r\\n|\\r|\\n"));
   for (const QString& part : text.split(kBreak, Qt::SkipEmptyParts)) {
     for (std::string& piece : splitText(wire(part), budget)) {
-      std::optional<std::string> line = serialise(makeMessage(command, {to, std::move(piece)}));
+      std::optional<std::string> line =
+          serialise(makeMessage(command, {to, open + std::move(piece) + shut}));
       if (!line) {
         emit sendRefused(target, 0, QStringLiteral("Not a name a message can go to"));
         return 0;
@@ -359,7 +434,8 @@ void IrcConnection::readData() {
 
 void IrcConnection::quiet() {
   if (pinged_) {
-    drop(QStringLiteral("No answer from the server"));
+    drop(QStringLiteral("Timed out: no answer from ") + settings_.host + QLatin1Char(':') +
+         QString::number(settings_.port));
     return;
   }
   pinged_ = true;
@@ -370,17 +446,14 @@ void IrcConnection::quiet() {
 
 void IrcConnection::pump() {
   if (socket_->state() != QAbstractSocket::ConnectedState) return;
-  for (const Outgoing& out : queue_.take(now())) {
-    socket_->write(QByteArray::fromStdString(out.line + "\r\n"));
+  for (Outgoing& out : queue_.take(now())) {
     if (out.line == confirmLine()) {
+      socket_->write(QByteArray::fromStdString(out.line + "\r\n"));
       confirmQueued_ = false;
       confirming_ = unconfirmed_.size();
       confirmedWrites_ = writes_;
-    } else if (out.ticket != 0) {
-      unconfirmed_.push_back(out);
-      const std::optional<Message> said = parseMessage(out.line);
-      emit written(out.ticket, plain(said->param(0)), plain(said->param(1)));
-      pieceWritten(out.ticket, *said);
+    } else {
+      write(std::move(out));
     }
   }
   // Once the queue has run empty, a PING behind the said lines, paced as any line: its PONG shows
@@ -394,6 +467,29 @@ void IrcConnection::pump() {
     pumpTimer_.start(static_cast<int>(std::max<Millis::rep>(0, (*due - now()).count())));
 }
 
+void IrcConnection::write(Outgoing out) {
+  socket_->write(QByteArray::fromStdString(out.line + "\r\n"));
+  if (out.ticket == 0) return;
+  const std::optional<Message> said = parseMessage(out.line);
+  const quint64 ticket = out.ticket;
+  unconfirmed_.push_back(std::move(out));
+  emit written(ticket, plain(said->param(0)), plain(said->param(1)));
+  pieceWritten(ticket, *said);
+}
+
+void IrcConnection::confirm(std::size_t count) {
+  const auto end =
+      unconfirmed_.begin() + static_cast<std::ptrdiff_t>(std::min(count, unconfirmed_.size()));
+  QStringList targets;
+  QList<quint64> tickets;
+  for (auto line = unconfirmed_.begin(); line != end; ++line) {
+    targets << plain(parseMessage(line->line)->param(0));
+    tickets << line->ticket;
+  }
+  unconfirmed_.erase(unconfirmed_.begin(), end);
+  emit delivered(targets, tickets);
+}
+
 void IrcConnection::handle(const Message& message) {
   const std::string& command = message.command;
   if (command == "PING") {
@@ -402,22 +498,14 @@ void IrcConnection::handle(const Message& message) {
     return;
   }
   if (command == "PONG" && message.params.size() >= 1 && message.params.back() == kConfirmToken) {
-    const auto end = unconfirmed_.begin() +
-                     static_cast<std::ptrdiff_t>(std::min(confirming_, unconfirmed_.size()));
-    QStringList targets;
-    QList<quint64> tickets;
-    for (auto line = unconfirmed_.begin(); line != end; ++line) {
-      targets << plain(parseMessage(line->line)->param(0));
-      tickets << line->ticket;
-    }
-    unconfirmed_.erase(unconfirmed_.begin(), end);
-    confirming_ = 0;
     // An echo comes before the PONG of a later PING: a piece written before it and not echoed
-    // was refused without a word (a NOTICE the channel does not take).
+    // was refused without a word (a NOTICE the channel does not take). Gone before delivered, so
+    // that what still waits is told true.
     std::erase_if(pieces_, [&](const Piece& piece) {
       return piece.written != 0 && piece.written <= confirmedWrites_;
     });
-    emit delivered(targets, tickets);
+    confirm(confirming_);
+    confirming_ = 0;
     pump();
     return;
   }
@@ -439,6 +527,7 @@ void IrcConnection::handle(const Message& message) {
   }
   members_.apply(message);
   accounts_.apply(message, members_);
+  takeAskedNick(message);
   watchWantedNick(message);
   handleRegistration(message);
   if (handleRefusal(message)) return;
@@ -575,8 +664,7 @@ void IrcConnection::handleRegistration(const Message& message) {
     // Who the people already in the channel are logged in as: later changes come by themselves.
     send(makeMessage("WHO",
                      {std::string(message.param(1)), "%tna," + std::string(kAccountsWhoToken)}));
-  } else if (!registered_ && (code == 432 || code == 433 || code == 436 || code == 437) &&
-             !members_.isChannel(message.param(1))) {
+  } else if (!registered_ && isNickRefusal(code) && !members_.isChannel(message.param(1))) {
     if (++nickTries_ > kNickAttempts) {
       fail(QStringLiteral("The server takes none of the nicks tried: ") + plain(message.param(2)));
       return;
@@ -632,13 +720,17 @@ bool IrcConnection::handleRefusal(const Message& message) {
   const int code = numeric(message);
   const QString about = plain(message.param(1));
   const QString text = plain(message.param(2));
-  if (isJoinRefusal(code) && (code != 437 || members_.isChannel(message.param(1)))) {
+  const bool forwarded = code == 470;
+  if ((isJoinRefusal(code) && (code != 437 || members_.isChannel(message.param(1)))) || forwarded) {
     // A refused channel is not rejoined on the next connection: the person asks again.
     const std::string name(message.param(1));
     std::erase_if(channels_,
                   [&](const auto& entry) { return members_.sameName(entry.first, name); });
-    refusals_[members_.support().fold(name)] = {code, text};
-    emit joinRefused(about, code, text);
+    if (forwarded) {
+      emit joinForwarded(about, text, plain(message.param(3)));
+    } else {
+      emit joinRefused(about, code, text);
+    }
     return true;
   }
   if (isSendRefusal(code)) {
@@ -651,7 +743,25 @@ bool IrcConnection::handleRefusal(const Message& message) {
     emit sendRefused(about, code, text);
     return true;
   }
+  if (isNickRefusal(code)) {
+    // Only the person's asking hears of it: registration and NickReclaim try again by themselves.
+    if (registered_ && !askedNick_.empty() && members_.sameName(message.param(1), askedNick_)) {
+      askedNick_.clear();
+      emit nickRefused(about, code, text);
+    }
+    return true;
+  }
   return false;
+}
+
+void IrcConnection::takeAskedNick(const Message& message) {
+  if (message.command != "NICK" || askedNick_.empty() || !members_.isSelf(message.param(0)) ||
+      !members_.sameName(message.param(0), askedNick_))
+    return;
+  askedNick_.clear();
+  settings_.nick = plain(message.param(0));
+  reclaim_.stop();
+  nickTimer_.stop();
 }
 
 void IrcConnection::handleChat(const Message& message) {
@@ -723,7 +833,7 @@ void IrcConnection::handleChannelEvent(const Message& message) {
   const QString channel = plain(message.param(0));
   if (command == "JOIN") {
     if (members_.isSelf(sourceNick(message)))
-      refusals_.erase(members_.support().fold(message.param(0)));
+      heldJoins_.erase(members_.support().fold(message.param(0)));
     emit joined(channel, from);
     emit namesChanged(channel);
   } else if (command == "PART") {
@@ -738,10 +848,19 @@ void IrcConnection::handleChannelEvent(const Message& message) {
     emit topicChanged(plain(message.param(1)), {}, decoded(message.param(2)));
   } else if (command == "366" || command == "315") {
     emit namesChanged(plain(message.param(1)));
+  } else if (const int code = numeric(message); code != 0) {
+    QStringList params;
+    for (std::size_t i = 1; i < message.params.size(); ++i)
+      params << plain(message.params[i]);
+    emit reply(code, params);
   } else if (command == "ACCOUNT") {
     for (const std::string& in : members_.channelsWith(sourceNick(message)))
       emit namesChanged(plain(in));
   } else if (command == "MODE" && members_.isChannel(message.param(0))) {
+    QStringList modes;
+    for (std::size_t i = 1; i < message.params.size(); ++i)
+      modes << plain(message.params[i]);
+    emit modeChanged(channel, from, modes.join(QLatin1Char(' ')));
     emit namesChanged(channel);
   } else if (command == "NICK") {
     emit nickChanged(from, plain(message.param(0)));
@@ -782,7 +901,7 @@ void IrcConnection::fail(const QString& reason) {
 void IrcConnection::drop(const QString& reason) {
   lastError_ = reason;
   socket_->abort();  // reports nothing while still connecting
-  lost(lossReason());
+  lost(whyLost());
 }
 
 void IrcConnection::lost(const QString& reason) {
@@ -792,6 +911,8 @@ void IrcConnection::lost(const QString& reason) {
   nickTimer_.stop();
   reclaim_.stop();
   queue_.hold(true);
+  // What was written before a QUIT of the program's own the server reads before the QUIT.
+  if (closing_ && !unconfirmed_.empty()) confirm(unconfirmed_.size());
   // The said lines the server has not shown it read: the person's own go again on the next
   // connection, first after the rejoins; those to go at most once are dropped, written or not.
   QList<quint64> gone;
@@ -825,6 +946,8 @@ void IrcConnection::lost(const QString& reason) {
   const bool lasted = registered_ && now() - registeredAt_ >= Millis(settings_.settledMs);
   registered_ = false;
   ready_ = false;
+  askedNick_.clear();
+  lastLoss_ = fatal_.isEmpty() ? reason : fatal_;
   if (closing_ || !fatal_.isEmpty()) {
     setState(State::Disconnected, fatal_.isEmpty() ? reason : fatal_);
   } else {

@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "irc/Accounts.h"
@@ -33,6 +34,7 @@ struct IrcSettings {
   QString saslAccount;  // with saslPassword: log in with SASL PLAIN, or not at all
   QString saslPassword;
   Pace pace;
+  JoinPace joinPace;
   bool bot = false;       // marks itself a bot where the server offers the mode (BOT= in 005)
   int quietMs = 60000;    // silence after which the program asks the server whether it is there
   int answerMs = 30000;   // how long it then waits before it takes the connection for lost
@@ -63,15 +65,23 @@ class IrcConnection final : public QObject {
 
   void open();
   // Says QUIT with the reason and stays disconnected; closed() follows once the socket has shut.
+  // First closing() lets the program say its last lines; then every line that waits is written at
+  // once, before the QUIT, and what was written before the QUIT counts as read by the server.
   void close(const QString& reason = {});
   // The pace of the lines from now on, on the same connection.
   void setPace(Pace pace);
 
   // Joins now or, while disconnected, on the next connection; every new connection rejoins.
-  // JOINs of one channel are paced (JoinPacer): a knock beyond the pace sends nothing and
-  // gets the channel's last refusal again. A name no JOIN can carry is refused with code 0.
+  // JOINs of one channel are paced (JoinPacer): a knock beyond the pace is held (joinHeld) and
+  // goes for real once the pace allows. A name no JOIN can carry is refused with code 0.
   void join(const QString& channel, const QString& key = {});
-  void part(const QString& channel);
+  void part(const QString& channel, const QString& reason = {});
+  // Asks the server for another nick: nickChanged follows, or nickRefused. Once the server has
+  // given it, it is the nick wanted from then on, on new connections too. False for a name no
+  // NICK can carry.
+  bool changeNick(const QString& nick);
+  // A CTCP ACTION ("/me"), in as many lines as the text needs, said as say() says.
+  quint64 action(const QString& target, const QString& text);
   // PRIVMSG, in as many lines as the text needs (an empty line is none), written on a later round
   // of events at the earliest; the text's ticket, which its pieces carry in written, delivered and
   // dropped, or 0 when nothing goes.
@@ -84,6 +94,8 @@ class IrcConnection final : public QObject {
   bool send(const Message& message);
 
   State state() const { return state_; }
+  // Why the last connection ended or could not be made, in words ("" before any).
+  const QString& lastLoss() const { return lastLoss_; }
   QString nick() const { return QString::fromStdString(members_.self()); }
   // The nick asked for; while another holds it, the program asks again (NickReclaim).
   const QString& wantedNick() const { return settings_.nick; }
@@ -127,6 +139,19 @@ class IrcConnection final : public QObject {
   // A JOIN the server refused: full (471), invite only (473), banned (474), bad key (475), no such
   // channel (403), too many channels (405) and the like.
   void joinRefused(const QString& channel, int code, const QString& text);
+  // A JOIN held back by the join pace: it goes in about seconds.
+  void joinHeld(const QString& channel, int seconds);
+  // The server sent the program on from the channel to another one (470) instead of letting it
+  // in.
+  void joinForwarded(const QString& channel, const QString& to, const QString& text);
+  // The server refused the nick changeNick asked for: not allowed (432), in use (433, 436), held
+  // for a while (437).
+  void nickRefused(const QString& nick, int code, const QString& text);
+  // Someone set a channel's modes ("+o bob", "+l 5"); the people may have changed too.
+  void modeChanged(const QString& channel, const QString& nick, const QString& modes);
+  // A numeric reply no other signal reports (WHOIS answers, 331 no topic, 482 not an operator,
+  // 713 a knock...): its code and the parameters after the program's nick.
+  void reply(int code, const QStringList& params);
   // A PRIVMSG the server refused: no such nick (401), cannot send to the channel (404) and the
   // like; code 0 for a target that is no name at all.
   void sendRefused(const QString& target, int code, const QString& text);
@@ -146,6 +171,8 @@ class IrcConnection final : public QObject {
   // Said texts to go at most once that the server had not shown it read when the connection was
   // lost, written or still waiting: they will not go.
   void dropped(const QList<quint64>& tickets);
+  // Inside close(), before anything is written: the last moment to say something.
+  void closing();
   // After close(): what it said has gone to the server and the socket is shut. On a later round
   // of events, never inside close().
   void closed();
@@ -176,14 +203,21 @@ class IrcConnection final : public QObject {
   void emitRelayed(quint64 ticket, const std::string& command, std::string_view target,
                    std::string_view text);
   void handleChannelEvent(const Message& message);
+  void holdJoin(const QString& channel, const QString& key, const std::string& folded);
+  void takeAskedNick(const Message& message);
   void becomeReady();
   void lost(const QString& reason);
-  QString lossReason() const;
+  QString whyLost() const;
   void fail(const QString& reason);
   void drop(const QString& reason);
   void quiet();
-  quint64 speak(const char* command, const QString& target, const QString& text, Delivery delivery);
+  quint64 speak(const char* command, const QString& target, const QString& text, Delivery delivery,
+                std::string_view ctcp = {});
   void pump();
+  // Writes a queued line; a said one waits for the server to confirm it.
+  void write(Outgoing out);
+  // The first count of the written said lines are read by the server.
+  void confirm(std::size_t count);
   void watchWantedNick(const Message& message);
   void askForNick();
   void writeNow(const Message& message);
@@ -205,7 +239,7 @@ class IrcConnection final : public QObject {
   Backoff backoff_;
   JoinPacer joinPacer_;
   NickReclaim reclaim_;
-  std::map<std::string, std::pair<int, QString>> refusals_;  // a channel's last refusal
+  std::map<std::string, std::pair<QString, QString>> heldJoins_;  // channel and key, by folded
   std::vector<Outgoing> unconfirmed_;  // said lines written that the server has not shown it read
   // Said pieces from their queueing until relayed (Unrelayed), in the order they were said.
   struct Piece {
@@ -231,6 +265,8 @@ class IrcConnection final : public QObject {
   QString lastError_;    // the socket's
   QString serverError_;  // the server's ERROR line
   QString fatal_;
+  QString lastLoss_;
+  std::string askedNick_;  // by changeNick, until the server answers
   Millis registeredAt_{0};
   int nickAttempt_ = 0;  // the alternate's number
   int nickTries_ = 0;
@@ -244,5 +280,10 @@ class IrcConnection final : public QObject {
   bool pinged_ = false;
   bool closing_ = false;
 };
+
+// Why a connection to host:port failed, in the program's words: refused, no such host, timed
+// out, TLS; Qt's own words for the rarer failures.
+QString socketFailure(QAbstractSocket::SocketError error, const QString& host, quint16 port,
+                      const QString& qtWords);
 
 }  // namespace kestar::irc

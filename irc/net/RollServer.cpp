@@ -1,52 +1,173 @@
 #include "irc/net/RollServer.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "chatlink/CodePage.h"
 
 namespace kestar::irc {
+namespace {
 
-RollServer::RollServer(IrcConnection& connection, std::string roller, rollservice::DiceSource dice,
-                       rollservice::Limits limits, QObject* parent)
+using rollservice::Reply;
+using rollservice::Said;
+
+// The roll service works in the code page, in which the room's lines are logged and checked.
+std::string narrow(const QString& text) {
+  return chatlink::toCodePage(text.toStdU16String());
+}
+QString wide(const std::string& bytes) {
+  return QString::fromStdU16String(chatlink::fromCodePage(bytes));
+}
+
+}  // namespace
+
+RollServer::RollServer(IrcConnection& connection, std::string roller, rollservice::Limits limits,
+                       QObject* parent)
     : QObject(parent),
       connection_(connection),
-      service_(std::move(roller), std::move(dice), limits, [&connection](std::string_view name) {
+      service_(std::move(roller), limits, [&connection](std::string_view name) {
         return connection.members().support().fold(name);
       }) {
   clock_.start();
+  expiry_.setSingleShot(true);
+  connect(&expiry_, &QTimer::timeout, this, &RollServer::renewExpired);
   connect(&connection_, &IrcConnection::chatMessage, this, &RollServer::hear);
+  connect(&connection_, &IrcConnection::joined, this,
+          [this](const QString& channel, const QString& nick) {
+            if (connection_.members().isSelf(nick.toStdString()) && serves(channel))
+              startServing(channel);
+          });
+  connect(&connection_, &IrcConnection::closing, this, [this] {
+    for (const QString& channel : channels_)
+      stopServing(channel);
+  });
   connect(&connection_, &IrcConnection::written, this, &RollServer::onWritten);
   connect(&connection_, &IrcConnection::delivered, this, &RollServer::onDelivered);
   connect(&connection_, &IrcConnection::dropped, this, &RollServer::onDropped);
 }
 
+bool RollServer::serves(const QString& channel) const {
+  const Membership& members = connection_.members();
+  return std::any_of(channels_.begin(), channels_.end(), [&](const QString& served) {
+    return members.sameName(served.toStdString(), channel.toStdString());
+  });
+}
+
+bool RollServer::isIn(const QString& channel) const {
+  return connection_.state() == IrcConnection::State::Registered &&
+         connection_.members().inChannel(channel.toStdString());
+}
+
+std::size_t RollServer::waiting() const {
+  return static_cast<std::size_t>(std::count_if(
+      said_.begin(), said_.end(), [](const auto& entry) { return !entry.second.written; }));
+}
+
+void RollServer::setChannels(const QStringList& channels) {
+  const QStringList before = std::exchange(channels_, channels);
+  const Membership& members = connection_.members();
+  const auto among = [&](const QStringList& list, const QString& channel) {
+    return std::any_of(list.begin(), list.end(), [&](const QString& other) {
+      return members.sameName(other.toStdString(), channel.toStdString());
+    });
+  };
+  for (const QString& channel : before) {
+    if (!among(channels, channel)) stopServing(channel);
+  }
+  for (const QString& channel : channels) {
+    if (!among(before, channel) && isIn(channel)) startServing(channel);
+  }
+}
+
+void RollServer::startServing(const QString& channel) {
+  service_.setSelf(narrow(connection_.nick()));
+  say(channel, service_.serve(narrow(channel), now()));
+  scheduleExpiry();
+}
+
+void RollServer::stopServing(const QString& channel) {
+  const std::vector<Said> lines = service_.stop(narrow(channel));
+  if (isIn(channel)) {
+    say(channel, lines);
+  } else {
+    for (const Said& line : lines)
+      emit notSaid(channel, wide(line.text));
+  }
+  scheduleExpiry();
+}
+
+void RollServer::renewExpired() {
+  for (const QString& channel : channels_) {
+    if (isIn(channel)) say(channel, service_.renewExpired(narrow(channel), now()));
+  }
+  scheduleExpiry();
+}
+
+void RollServer::scheduleExpiry() {
+  // An epoch ended while the service was out of its channel is renewed when it is back.
+  std::optional<rollservice::Millis> next;
+  for (const QString& channel : channels_) {
+    if (!isIn(channel)) continue;
+    const auto ends = service_.expiry(narrow(channel));
+    if (ends && (!next || *ends < *next)) next = ends;
+  }
+  if (!next) {
+    expiry_.stop();
+    return;
+  }
+  expiry_.start(static_cast<int>(std::max<rollservice::Millis::rep>(0, (*next - now()).count())));
+}
+
 void RollServer::hear(const QString& target, const QString& nick, const QString& text,
                       IrcConnection::Kind kind) {
+  if (kind != IrcConnection::Kind::Message || !serves(target)) return;
   const Membership& members = connection_.members();
-  const bool served = std::any_of(channels_.begin(), channels_.end(), [&](const QString& channel) {
-    return members.sameName(channel.toStdString(), target.toStdString());
-  });
-  if (kind != IrcConnection::Kind::Message || !served) return;
-  const auto waiting = static_cast<std::size_t>(std::count_if(
-      said_.begin(), said_.end(), [](const auto& entry) { return !entry.second.written; }));
-  service_.setSelf(connection_.nick().toStdString());
-  const rollservice::Reply reply =
-      service_.hear(target.toStdString(), nick.toStdString(), text.toStdString(),
-                    rollservice::Millis(clock_.elapsed()), waiting);
-  const QString said = QString::fromStdString(reply.text);
+  service_.setSelf(narrow(connection_.nick()));
+  reply(target, nick,
+        service_.hear(narrow(target), narrow(nick), narrow(text), now(), waiting(),
+                      rollservice::Origin::Network,
+                      members.isOperator(target.toStdString(), nick.toStdString()) ==
+                          Membership::Status::Yes));
+}
+
+QString RollServer::hearOwn(const QString& channel, const QString& text) {
+  if (!serves(channel) || !isIn(channel)) return {};
+  const QString self = connection_.nick();
+  service_.setSelf(narrow(self));
+  const Reply answer = service_.hear(
+      narrow(channel), narrow(self), narrow(text), now(), waiting(), rollservice::Origin::User,
+      connection_.members().isOperator(channel.toStdString(), self.toStdString()) ==
+          Membership::Status::Yes);
+  // The person reads a notice in the room rather than as a message from the program to itself.
+  if (answer.kind == Reply::Kind::Notice) return wide(answer.lines.front().text);
+  reply(channel, self, answer);
+  return {};
+}
+
+void RollServer::reply(const QString& channel, const QString& nick, const Reply& reply) {
   switch (reply.kind) {
-    case rollservice::Reply::Kind::None:
+    case Reply::Kind::None:
       return;
-    case rollservice::Reply::Kind::Answer:
-      if (const quint64 ticket = connection_.say(target, said, Delivery::AtMostOnce))
-        said_[ticket] = Said{target, reply.k, said, true};
+    case Reply::Kind::Answer:
+      say(channel, reply.lines);
+      scheduleExpiry();
       return;
-    case rollservice::Reply::Kind::Notice:
-      if (const quint64 ticket = connection_.notice(nick, said, Delivery::AtMostOnce))
-        said_[ticket] = Said{target, 0, said, false};
-      emit refused(target, nick, true);
+    case Reply::Kind::Notice:
+      if (const quint64 ticket =
+              connection_.notice(nick, wide(reply.lines.front().text), Delivery::AtMostOnce))
+        said_[ticket] = Pending{channel, reply.lines.front()};
+      emit refused(channel, nick, true);
       return;
-    case rollservice::Reply::Kind::Refused:
-      emit refused(target, nick, false);
+    case Reply::Kind::Refused:
+      emit refused(channel, nick, false);
       return;
+  }
+}
+
+void RollServer::say(const QString& channel, const std::vector<Said>& lines) {
+  for (const Said& line : lines) {
+    if (const quint64 ticket = connection_.say(channel, wide(line.text), Delivery::AtMostOnce))
+      said_[ticket] = Pending{channel, line};
   }
 }
 
@@ -54,7 +175,14 @@ void RollServer::onWritten(quint64 ticket) {
   const auto it = said_.find(ticket);
   if (it == said_.end() || it->second.written) return;
   it->second.written = true;
-  if (it->second.answer) emit answerSent(it->second.channel, it->second.text, it->second.k);
+  const Pending pending = it->second;  // a slot may change said_
+  const Said& said = pending.said;
+  if (said.kind != Said::Kind::Answer) return;
+  emit answerSent(pending.channel, wide(said.text), said.k);
+  if (said.k != 0) {
+    emit rolled(pending.channel, wide(said.asker), wide(said.request),
+                QList<int>(said.faces.begin(), said.faces.end()));
+  }
 }
 
 void RollServer::onDelivered(const QStringList&, const QList<quint64>& tickets) {
@@ -66,9 +194,13 @@ void RollServer::onDropped(const QList<quint64>& tickets) {
   for (const quint64 ticket : tickets) {
     const auto it = said_.find(ticket);
     if (it == said_.end()) continue;
-    const Said gone = std::move(it->second);
+    const Pending gone = std::move(it->second);
     said_.erase(it);
-    if (gone.answer) emit notConfirmed(gone.channel, gone.k, gone.text);
+    const Said& said = gone.said;
+    if (said.kind == Said::Kind::Answer) emit notConfirmed(gone.channel, said.k, wide(said.text));
+    const bool owed = service_.dropped(said);
+    if (!owed && (said.kind == Said::Kind::Reveal || said.kind == Said::Kind::Gap))
+      emit notSaid(gone.channel, wide(said.text));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include "chatlink/ChatScanner.h"
 #include "client/Client.h"
+#include "client/Commands.h"
 #include "tests/support/SimFixture.h"
 
 namespace kestar::test {
@@ -147,6 +148,7 @@ TEST(Client, TheBoxClosesOnTheRoundAfterItsButtonIsPressed) {
 struct FakeService final : client::ChatService {
   void attach(client::ServiceListener& listener, client::Later) override { tell = &listener; }
   std::string userName() const override { return "Me"; }
+  bool signedOn() const override { return true; }
   void joinRoom(const std::string& room) override { asked.push_back("join " + room); }
   void leaveRoom(const std::string& room) override { asked.push_back("leave " + room); }
   void say(const std::string& room, const std::string& text) override {
@@ -154,6 +156,10 @@ struct FakeService final : client::ChatService {
   }
   void sendInstantMessage(int ticket, const std::string& to, const std::string& text) override {
     asked.push_back("im " + std::to_string(ticket) + " " + to + " " + text);
+  }
+  void command(const std::string& room, const client::Command& command) override {
+    asked.push_back("/" + command.name + " in " + room + ": " + command.target + "|" +
+                    command.text);
   }
 
   client::ServiceListener* tell = nullptr;
@@ -225,6 +231,105 @@ TEST(Client, AsksItsServiceOnALaterRoundAndShowsWhatTheServiceReports) {
   EXPECT_EQ(service.asked.back(), "leave #spar");
   EXPECT_EQ(service.asked.size(), 5u);
   EXPECT_TRUE(client.roomNames().empty());
+}
+
+TEST(Client, ShowsWhatItMadeOfACommandAndAsksTheServiceTheRest) {
+  client::Desktop windows;
+  FakeService service;
+  client::Client client(windows, service);
+  using Lines = std::vector<std::string>;
+  client.openRoom("#spar");
+  for (const char* typed :
+       {"/frob x", "/msg Cy", "/msg Cy psst there", "/me waves", "//roll", "/msg Zed hi"})
+    client.command("#spar", client::parseCommand(typed));
+  EXPECT_EQ(client.transcript("#spar"), (Lines{"Unknown command /frob", "Usage: /msg NICK TEXT",
+                                               "-> Cy: psst there", "-> Zed: hi"}));
+  EXPECT_TRUE(service.asked.empty()) << "asked inside the call";
+  windows.runPending();
+  client.command("#spar", client::parseCommand("/part gone"));
+  EXPECT_EQ(client.room("#spar"), 0u) << "/part leaves at once";
+  windows.runPending();
+  EXPECT_EQ(service.asked, (Lines{"im 1 Cy psst there", "/me in #spar: |waves", "say #spar //roll",
+                                  "im 2 Zed hi", "/part in #spar: |gone"}));
+  service.tell->instantMessageDelivered(1);
+  service.tell->instantMessageRefused(2, "Zed: no such nick");
+  service.tell->instantMessageReceived("Ann", "yo");
+  EXPECT_EQ(client.imLog(), (Lines{"To Cy: psst there", "To Zed (not sent): hi", "From Ann: yo"}));
+  EXPECT_EQ(client.messageBoxes().back().text, "Zed: no such nick");
+
+  // Turned away for good, until the user asks for the room again or is let in.
+  service.tell->joinBarred("#vip", "Banned from #vip");
+  EXPECT_EQ(client.messageBoxes().back().text, "Banned from #vip");
+  EXPECT_EQ(client.turnedAway("#vip"), "Banned from #vip");
+  client.goToRoom("#vip");
+  EXPECT_EQ(client.turnedAway("#vip"), "");
+  service.tell->joinBarred("#vip", "Banned from #vip");
+  service.tell->roomEntered("#vip");
+  EXPECT_EQ(client.turnedAway("#vip"), "");
+  // In, the room's refusals close; others stay.
+  EXPECT_FALSE(windows.exists(client.messageBoxes().back().box));
+  EXPECT_NE(client.messageBox(), 0u);
+}
+
+TEST(Client, ThePracticeServiceDoesWhatACommandMeansOffline) {
+  SimRig rig;
+  rig.client.openRoom("Lobby");
+  const std::pair<const char*, const char*> cases[] = {
+      {"/me waves", "* SparKing waves"},
+      {"/topic", "The room has no topic."},
+      {"/topic Mass spar at nine", "SparKing set the topic: Mass spar at nine"},
+      {"/topic", "The topic is: Mass spar at nine"},
+      {"/whois bob", "bob is signed on."},
+      {"/whois Dan", "Dan is not signed on right now."},
+      {"/nick Zed", "/nick is not on the practice service."},
+  };
+  for (const auto& [typed, shown] : cases) {
+    rig.client.command("Lobby", client::parseCommand(typed));
+    rig.host.settle();
+    EXPECT_EQ(rig.client.transcript("Lobby").back(), shown) << typed;
+  }
+  EXPECT_EQ(rig.client.topic("Lobby"), "Mass spar at nine");
+  rig.client.command("Lobby", client::parseCommand("/join Arena"));
+  rig.host.settle();
+  EXPECT_EQ(rig.client.roomNames(), (std::vector<std::string>{"Arena", "Lobby"}));
+}
+
+TEST(Commands, AreReadFromTheSayBox) {
+  using K = client::CommandKind;
+  const std::pair<const char*, client::Command> cases[] = {
+      {"hello all", {K::Say, "", "", "hello all"}},
+      {"//roll", {K::Say, "", "", "//roll"}},
+      {" /msg Bob hi", {K::Say, "", "", " /msg Bob hi"}},
+      {"/me waves at all", {K::Me, "me", "", "waves at all"}},
+      {"/ME  waves ", {K::Me, "me", "", "waves"}},
+      {"/me", {K::Usage, "me", "", "/me ACTION"}},
+      {"/msg Watcher hello  there", {K::Msg, "msg", "Watcher", "hello  there"}},
+      {"/msg Watcher", {K::Usage, "msg", "", "/msg NICK TEXT"}},
+      {"/notice Bob\tpsst", {K::Notice, "notice", "Bob", "psst"}},
+      {"/join Spar Arena ", {K::Join, "join", "Spar Arena", ""}},
+      {"/join", {K::Usage, "join", "", "/join ROOM"}},
+      {"/part off to bed", {K::Part, "part", "", "off to bed"}},
+      {"/nick Watcher_", {K::Nick, "nick", "Watcher_", ""}},
+      {"/nick two words", {K::Usage, "nick", "", "/nick NAME"}},
+      {"/topic Mass spar", {K::Topic, "topic", "", "Mass spar"}},
+      {"/mode +l 5", {K::Mode, "mode", "", "+l 5"}},
+      {"/mode #Spar_Arena +o DiceHost", {K::Mode, "mode", "#Spar_Arena", "+o DiceHost"}},
+      {"/mode #Spar_Arena",
+       {K::Usage, "mode", "", "/mode [#CHANNEL] +o NICK, -o NICK, +l N or -l"}},
+      {"/op DiceHost", {K::Mode, "op", "", "+o DiceHost"}},
+      {"/Deop DiceHost", {K::Mode, "deop", "", "-o DiceHost"}},
+      {"/quit see you", {K::Quit, "quit", "", "see you"}},
+      {"/whois Watcher", {K::Whois, "whois", "Watcher", ""}},
+      {"/roll", {K::Unknown, "roll", "", ""}},
+      {"/", {K::Unknown, "", "", ""}},
+  };
+  for (const auto& [line, command] : cases) {
+    const client::Command read = client::parseCommand(line);
+    EXPECT_EQ(static_cast<int>(read.kind), static_cast<int>(command.kind)) << line;
+    EXPECT_EQ(read.name, command.name) << line;
+    EXPECT_EQ(read.target, command.target) << line;
+    EXPECT_EQ(read.text, command.text) << line;
+  }
 }
 
 TEST(Client, KeepsTopicsTimesAndTheLinesOfRoomsLeft) {

@@ -29,7 +29,8 @@ INSTANTIATE_TEST_SUITE_P(, IrcOwnLines, irc::test::bothServers(), irc::test::par
 
 // The user's long line reaches the room in three lines, and the user's transcript (which the
 // scanner and the logger read) shows those three, once each: from the echo on InspIRCd, as
-// written on ngircd. The roll service's answer shows once too.
+// written on ngircd. The roll service's lines, and the user's actions and notices, show once
+// too.
 TEST_P(IrcOwnLines, ALongLineShowsPieceByPieceAsTheOthersSeeItAndAnAnswerOnce) {
   test::IrcClient ann(network.port(), "ann", true);
   ASSERT_TRUE(ann.enter("Spar Arena"));
@@ -53,15 +54,31 @@ TEST_P(IrcOwnLines, ALongLineShowsPieceByPieceAsTheOthersSeeItAndAnAnswerOnce) {
   }
   EXPECT_EQ(whole, line);
   EXPECT_EQ(pieces.size(), 3u);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return saidBy(ann.client, "Spar Arena", "ann") == pieces; }));
+  // After the commitment of the room's first dice epoch, said as the serving Kestar came in.
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return saidBy(ann.client, "Spar Arena", "ann").size() == 4; }));
+  const std::vector<std::string> shown = saidBy(ann.client, "Spar Arena", "ann");
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[0].rfind("Dice epoch 1 of #Spar_Arena begins: its seed's SHA-256 is ", 0), 0u);
+  EXPECT_EQ(std::vector<std::string>(shown.begin() + 1, shown.end()), pieces);
   EXPECT_EQ(ann.client.waiting("Spar Arena"), std::vector<std::string>{});
 
   bob.send("PRIVMSG #Spar_Arena ://roll");
   const std::string answer = text(bob.waitFor(" PRIVMSG #Spar_Arena :bob rolled "));
   ASSERT_FALSE(answer.empty());
+  // An action and a notice to the room, typed in the say box, show once each too.
+  ann.client.command("Spar Arena", parseCommand("/me waves"));
+  ann.client.command("Spar Arena", parseCommand("/notice #Spar_Arena heads up"));
+  EXPECT_EQ(text(bob.waitFor(" NOTICE #Spar_Arena :")), "heads up");
   QTest::qWait(500);
   const std::vector<std::string> said = saidBy(ann.client, "Spar Arena", "ann");
   EXPECT_EQ(std::count(said.begin(), said.end(), answer), 1);
+  const std::vector<std::string> lines = ann.client.transcript("Spar Arena");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "* ann waves"), 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "-ann- heads up"), 1);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.ends_with("heads up"); }),
+            1);
 }
 
 // Signed off, the user's line waits and an instant message is refused with the reason; signed
@@ -74,12 +91,14 @@ TEST(IrcOwnLinesOnNgircd, ALineSaidWhileSignedOffGoesOnTheNextConnection) {
   RawClient bob(server.port(), "bob");
   ASSERT_TRUE(bob.joined("#Spar_Arena"));
   ann.service.signOff();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return ann.client.serviceState() == "Disconnected: Closed"; }));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return ann.client.serviceState() == "Disconnected: Signed off: Kestar signed off"; }));
   ann.client.typeLine("Spar Arena", "back in a moment");
   ann.client.typeInstantMessage("bob", "psst");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !ann.client.messageBoxes().empty(); }));
   EXPECT_EQ(ann.client.messageBoxes().back().text,
-            "You are not signed on (Disconnected: Closed), so the message was not sent.");
+            "You are not signed on (Disconnected: Signed off: Kestar signed off), so the message "
+            "was not sent.");
   EXPECT_EQ(ann.client.waiting("Spar Arena"), std::vector<std::string>{"back in a moment"});
   EXPECT_EQ(saidBy(ann.client, "Spar Arena", "ann"), std::vector<std::string>{});
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <regex>
 #include <string>
 
 #include "app/KestarProgram.h"
@@ -75,6 +76,18 @@ TEST_P(IrcProgramOnNetwork, APlayersRollIsAnsweredAndTotalledAndForgeriesAreNot)
   expectBobsRollTotalled(bob, counter, "DiceHost", "carol");
 }
 
+// Signed on, then the Room window open, its buster set to knock at a private room.
+room::Room& roomWindow(IrcProgram& kestar, const char* name) {
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return kestar.service.connection().state() == irc::IrcConnection::State::Registered; },
+      5000));
+  QTest::mouseClick(kestar.program.window<shell::Startup>().Command5, Qt::LeftButton);
+  room::Room& buster = kestar.program.window<room::Room>();
+  buster.Combo1->setCurrentIndex(2);  // a private room: its name only
+  buster.Text1->setText(QString::fromLatin1(name));
+  return buster;
+}
+
 // The room buster at a channel full by its limit: each refusal is the client's message box, and
 // the knocking goes on until a place is free.
 TEST_P(IrcProgramOnNetwork, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
@@ -88,14 +101,8 @@ TEST_P(IrcProgramOnNetwork, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
   ASSERT_FALSE(holder.waitFor(":filler!").empty());
 
   IrcProgram kestar(network.port(), "ann", false);
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return kestar.service.connection().state() == irc::IrcConnection::State::Registered; },
-      5000));
-  QTest::mouseClick(kestar.program.window<shell::Startup>().Command5, Qt::LeftButton);
-  room::Room& buster = kestar.program.window<room::Room>();
-  buster.Combo1->setCurrentIndex(2);  // a private room: its name only
+  room::Room& buster = roomWindow(kestar, "Lobby");
   buster.Check1->setChecked(false);
-  buster.Text1->setText(QStringLiteral("Lobby"));
   // A place frees once the first refusal has shown.
   QTimer person;
   QObject::connect(&person, &QTimer::timeout, [&] {
@@ -113,6 +120,92 @@ TEST_P(IrcProgramOnNetwork, TheRoomBusterKnocksAtAFullChannelUntilAPlaceFrees) {
   EXPECT_EQ(kestar.client.messageBox(), 0u);
   EXPECT_GE(buster.Text3->text().toInt(), 1);
   EXPECT_EQ(kestar.client.keywords().front(), "aol://2719:2-2-Lobby");
+}
+
+// The limit lifted while the buster knocks faster than the network takes JOINs: its held knock
+// says how long it waits, then knocks for real and gets in, within the pace.
+TEST(IrcProgram, TheRoomBusterGetsInOnceThePaceAllowsAfterTheLimitIsLifted) {
+  irc::test::Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient holder(server.port(), "holder");
+  ASSERT_TRUE(holder.joined("#Lobby"));
+  holder.send("MODE #Lobby +l 1");
+  IrcProgram kestar(server.port(), "ann", false);
+  irc::IrcSettings settings = kestar.service.settings().connection;
+  settings.joinPace = irc::JoinPace{2, irc::Millis(5000)};
+  kestar.service.connectTo(settings);
+  room::Room& buster = roomWindow(kestar, "Lobby");
+  QTimer person;
+  QObject::connect(&person, &QTimer::timeout, [&] {
+    // Two knocks refused, the third held.
+    if (kestar.client.messageBoxes().size() < 3) return;
+    holder.send("MODE #Lobby -l");
+    person.stop();
+  });
+  person.start(20);
+  QTest::mouseClick(buster.Command1, Qt::LeftButton);  // returns when the run has ended
+
+  EXPECT_EQ(kestar.client.roomNames(), std::vector<std::string>{"Lobby"});
+  std::vector<std::string> boxes;
+  for (const auto& box : kestar.client.messageBoxes())
+    boxes.push_back(box.text);
+  ASSERT_GE(boxes.size(), 2u);
+  EXPECT_EQ(boxes.front(), "The room \"Lobby\" is full. Try again in a little while.");
+  EXPECT_TRUE(std::regex_match(boxes.back(), std::regex("Knocked at the room \"Lobby\" often just "
+                                                        "now: waiting [1-5] s before knocking "
+                                                        "again\\.")))
+      << boxes.back();
+  EXPECT_LE(buster.Text3->text().toInt(), 6);
+  EXPECT_EQ(text(holder.waitFor("PRIVMSG #Lobby")),
+            "::runs in, panting:: Geez, I knocked on the door " +
+                buster.Text3->text().toStdString() + " times to get in ((Kestar Room Bust))");
+}
+
+// Banned: the run ends at the refusal's box, which stays, and announces nothing in the room the
+// user is in.
+TEST(IrcProgram, TheRoomBusterStopsAtARoomThatTurnsTheUserAwayForGood) {
+  irc::test::Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));
+  bob.send("JOIN #Lobby");
+  bob.send("MODE #Lobby +b ann!*@*");
+  ASSERT_FALSE(bob.waitFor("MODE #Lobby +b").empty());
+  IrcProgram kestar(server.port(), "ann", false);
+  ASSERT_TRUE(kestar.enter("Spar Arena"));
+  room::Room& buster = roomWindow(kestar, "Lobby");
+  QTest::mouseClick(buster.Command1, Qt::LeftButton);
+
+  EXPECT_EQ(buster.Text3->text(), "0");
+  ASSERT_NE(kestar.client.messageBox(), 0u);
+  EXPECT_EQ(kestar.client.messageBoxes().back().text, "You are banned from the room \"Lobby\".");
+  EXPECT_TRUE(buster.Command1->isEnabled());
+  EXPECT_EQ(bob.waitFor("PRIVMSG #Spar_Arena", 1500), "");
+}
+
+// IRC has no delivery receipt: a message the server has taken is sent; one it refuses shows the
+// client's box, and the sender keeps it.
+TEST(IrcProgram, TheInstantMessageSenderSaysSentOnceTheServerHasTheMessage) {
+  irc::test::Ngircd server;
+  ASSERT_TRUE(server.start());
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.registered());
+  IrcProgram kestar(server.port(), "ann", false);
+  room::Room& sender = roomWindow(kestar, "");
+  sender.Text4->setText(QStringLiteral("bob"));
+  sender.Text5->setPlainText(QStringLiteral("a place is free"));
+  QTest::mouseClick(sender.Command3, Qt::LeftButton);  // returns when the message has gone
+  EXPECT_EQ(sender.ImStatus->text(), "Sent.");
+  EXPECT_EQ(sender.Text5->toPlainText(), "");
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG bob")), "a place is free");
+
+  sender.Text4->setText(QStringLiteral("nobody"));
+  sender.Text5->setPlainText(QStringLiteral("are you there?"));
+  QTest::mouseClick(sender.Command3, Qt::LeftButton);
+  EXPECT_EQ(sender.ImStatus->text(),
+            "Refused by the client: \"nobody is not signed on right now, so the message cannot be "
+            "sent.\"");
+  EXPECT_EQ(sender.Text5->toPlainText(), "are you there?");
 }
 
 // A stored move of 20 lines, one a second, and the spar terms reach the channel whole and in

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/KestarProgram.h"
+#include "app/OwnClient.h"
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
 #include "dice/Dice.h"
@@ -56,12 +57,14 @@ struct IrcClient {
   QObject guard;  // gone first: no pending round runs into the others
 };
 
-// The whole program in real time beside the own client on the IRC service.
+// The whole program in real time beside the own client on the IRC service, with the program's
+// rules on it.
 struct IrcProgram : IrcClient {
   IrcProgram(quint16 port, const char* nick, bool serveRolls, const QString& password = {})
       : IrcClient(port, nick, serveRolls, true, password) {
     program.messageBox = [](QWidget*, const QString&, const QString&) {};
     program.askYesNo = [](QWidget*, const QString&, const QString&) { return false; };
+    app::followOwnClient(program, client);
     program.start();
   }
   ~IrcProgram() { host.end(); }

@@ -18,6 +18,7 @@
 #include "app/Options.h"
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
+#include "client/irc/Numerics.h"
 #include "client/window/IrcControls.h"
 #include "tests/client/IrcChecks.h"
 #include "tests/irc/Ngircd.h"
@@ -123,6 +124,73 @@ TEST(IrcService, AddressesAndTheCommandLine) {
        {"--irc", "ircs://HOST[:PORT]/ROOM", "irc://HOST[:PORT]/ROOM", "--nick", "--serve-rolls",
         "--roller", "DiceHost", "--ca", "--version", "--help"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+TEST(IrcService, TellsTheServersRefusalsAndAnswersInItsOwnWords) {
+  const struct {
+    int code;
+    const char* text;
+    bool knockAgain;
+  } joins[] = {
+      {471, "The room \"Lobby\" is full. Try again in a little while.", true},
+      {473, "The room \"Lobby\" is invite only: someone in it must invite you.", true},
+      {474, "You are banned from the room \"Lobby\".", false},
+      {475, "The room \"Lobby\" needs a key to enter.", false},
+      {477, "The room \"Lobby\" takes only people logged in to a registered nick.", false},
+      {437, "The room \"Lobby\" cannot be entered for a while: said so", false},
+      {405, "You are in as many rooms as the network allows: leave one to enter \"Lobby\".", false},
+      {0, "\"Lobby\" is no name a room can have.", false},
+      {403, "You cannot enter the room \"Lobby\": said so", false},
+  };
+  for (const auto& c : joins)
+    EXPECT_EQ(joinRefusal(c.code, "Lobby", "said so"), (JoinRefusal{c.text, c.knockAgain}))
+        << c.code;
+  EXPECT_EQ(knockHeld("Lobby", 45),
+            "Knocked at the room \"Lobby\" often just now: waiting 45 s before knocking again.");
+  EXPECT_EQ(forwarded("Lobby", "Overflow"),
+            "The room \"Lobby\" did not let you in: it sends newcomers on to \"Overflow\", "
+            "which Kestar left again. Enter \"Overflow\" to stay there.");
+
+  const struct {
+    int code;
+    bool toRoom;
+    const char* text;
+  } sends[] = {
+      {401, false, "ann is not signed on right now, so the message cannot be sent."},
+      {404, true, "Your line did not reach the room: you may not speak in it now (said so)."},
+      {707, true,
+       "Your line was dropped: you wrote to too many people or rooms in a short while. Wait a "
+       "little and send it again."},
+      {707, false,
+       "The message to ann was dropped: you wrote to too many people or rooms in a short "
+       "while. Wait a little and send it again."},
+      {0, false, "ann is no name a message can go to."},
+  };
+  for (const auto& c : sends)
+    EXPECT_EQ(sendRefusal(c.code, "ann", "said so", c.toRoom), c.text) << c.code;
+
+  const std::pair<int, const char*> nicks[] = {
+      {432, "The nick \"1ann\" is not allowed on this network (said so): you stay bo."},
+      {433, "The nick \"1ann\" is in use: you stay bo."},
+      {437, "The nick \"1ann\" is held for a while: you stay bo."},
+  };
+  for (const auto& [code, text] : nicks)
+    EXPECT_EQ(nickRefusal(code, "1ann", "bo", "said so"), text) << code;
+
+  const struct {
+    int code;
+    std::vector<std::string> params;
+    const char* line;
+  } whois[] = {
+      {311, {"bob", "~bob", "127.0.0.1", "*", "Bob B"}, "bob is ~bob@127.0.0.1 (Bob B)"},
+      {317, {"bob", "42", "1700000000", "seconds idle, signon time"}, "bob has been idle 42 s"},
+      {319, {"bob", "@#Spar_Arena #Lobby"}, "bob is in @#Spar_Arena #Lobby"},
+      {330, {"bob", "Bobby", "is logged in as"}, "bob is logged in as Bobby"},
+      {318, {"bob", "End of WHOIS list"}, "That is all the server says of bob."},
+      {332, {"#a", "topic"}, ""},
+  };
+  for (const auto& c : whois)
+    EXPECT_EQ(whoisLine(c.code, c.params), c.line) << c.code;
 }
 
 // The service on each network: ngircd, which trusts the roller by channel operator status, and
@@ -319,8 +387,18 @@ TEST_P(IrcServiceOnNetwork, TheWindowsControlsConnectDisconnectAndServeRolls) {
       return line.rfind("ann:\tbob rolled 1 6-sided die:  ", 0) == 0;
     });
   }));
+  // The user's own request is answered too, once: an echo of it is no request.
+  rig.client.typeLine("Spar Arena", "//roll-dice2-sides4");
+  EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena :ann rolled "))
+                .rfind("ann rolled 2 4-sided dice:  ", 0),
+            0u);
 
+  // Signing off reveals the epoch before the QUIT.
   QTest::mouseClick(controls->disconnectButton, Qt::LeftButton);
+  EXPECT_EQ(text(bob.waitFor(":ann!"))
+                .rfind("Dice epoch 1 of #Spar_Arena ends after 2 answers: its seed is ", 0),
+            0u);
+  EXPECT_NE(bob.waitFor(":ann!").find(" QUIT :"), std::string::npos);
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return controls->state->text().startsWith(QStringLiteral("Disconnected")); }));
 }
@@ -344,7 +422,11 @@ TEST_P(IrcServiceOnNetwork, AServerGoneAndBackGetsTheRoomsAndTheLinesSaidMeanwhi
   network.stop();
   // The server back within the wait after the third attempt: bob is in before the lines go.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return rig.client.serviceState() == "Connection lost; connecting again in 4 s"; },
+      [&] {
+        return rig.client.serviceState() == "Connection refused by 127.0.0.1:" +
+                                                std::to_string(network.port()) +
+                                                " (no server there); connecting again in 4 s";
+      },
       8000))
       << rig.client.serviceState();
   rig.client.typeLine(room, "said while the server was gone");
@@ -407,6 +489,21 @@ TEST(IrcService, ARollerWhoseNickIsHeldSaysSoAndWinsItBack) {
       << roller.client.serviceState();
 }
 
+// A serving Kestar that closes reveals its rooms' epochs before its QUIT.
+TEST(IrcService, AServingKestarClosedRevealsTheEpochBeforeItsQuit) {
+  Ngircd server;
+  ASSERT_TRUE(server.start());
+  auto roller = std::make_unique<IrcRig>(server.port(), "DiceHost", true);
+  ASSERT_TRUE(roller->enter("Spar Arena"));
+  RawClient bob(server.port(), "bob");
+  ASSERT_TRUE(bob.joined("#Spar_Arena"));
+  roller.reset();
+  EXPECT_EQ(text(bob.waitFor(":DiceHost!"))
+                .rfind("Dice epoch 1 of #Spar_Arena ends after 0 answers: its seed is ", 0),
+            0u);
+  EXPECT_EQ(text(bob.waitFor(":DiceHost!")), "\"Kestar closed\"");
+}
+
 // A roll answer the server read but had not confirmed when the connection fell is not sent
 // again, and the room says so; the user's own line is. (ngircd confirms too fast to show it.)
 TEST(IrcService, ARollAnswerGoesAtMostOnceAndTheRoomIsToldOfOneNotConfirmed) {
@@ -433,9 +530,21 @@ TEST(IrcService, ARollAnswerGoesAtMostOnceAndTheRoomIsToldOfOneNotConfirmed) {
                            "Roll answer 1 not confirmed before the connection was lost (it may "
                            "not have reached the room): " +
                                answer));
+  // Back in the room: the user's line again; the answer named by a gap line; and the epoch, whose
+  // commitment was not confirmed either, ended and another begun.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return fake.find(2, "PRIVMSG #Spar_Arena :my own line") != nullptr; }, 5000));
-  EXPECT_EQ(fake.lines(2, "PRIVMSG"), std::vector<std::string>{"PRIVMSG #Spar_Arena :my own line"});
+      [&] { return fake.find(2, "PRIVMSG #Spar_Arena :Dice epoch 2 ") != nullptr; }, 5000));
+  const std::vector<std::string> again = fake.lines(2, "PRIVMSG");
+  ASSERT_EQ(again.size(), 4u);
+  EXPECT_EQ(again[0], "PRIVMSG #Spar_Arena :my own line");
+  EXPECT_EQ(again[1],
+            "PRIVMSG #Spar_Arena :Dice epoch 1 of #Spar_Arena: answer 1 was not confirmed by the "
+            "server and may be missing from the room.");
+  EXPECT_EQ(again[2].rfind("PRIVMSG #Spar_Arena :Dice epoch 1 of #Spar_Arena ends after 1 answer: "
+                           "its seed is ",
+                           0),
+            0u);
+  EXPECT_EQ(again[3].rfind("PRIVMSG #Spar_Arena :Dice epoch 2 of #Spar_Arena begins: ", 0), 0u);
 }
 
 // Players who flood the roll service: each has three requests answered and gets one notice, the

@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,13 @@ class DiceHostRun final {
              server_.start(folder_ / "cert.pem", folder_ / "key.pem");
   }
 
+  ~DiceHostRun() {
+    process_.terminate();
+    process_.waitForFinished(5000);
+  }
+  DiceHostRun(const DiceHostRun&) = delete;
+  DiceHostRun& operator=(const DiceHostRun&) = delete;
+
   bool ready() const { return ready_; }
   quint16 port() const { return server_.port(); }
 
@@ -39,9 +48,9 @@ class DiceHostRun final {
   }
   std::string config() const { return (folder_ / "dicehost.conf").string(); }
 
-  bool start() {
+  bool start(QStringList options = {}) {
     process_.start(QStringLiteral(KESTAR_DICEHOST_PROGRAM),
-                   {QStringLiteral("--config"), QString::fromStdString(config())});
+                   options << QStringLiteral("--config") << QString::fromStdString(config()));
     return process_.waitForStarted(5000);
   }
   void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
@@ -56,6 +65,7 @@ class DiceHostRun final {
         10000);
   }
   const std::string& log() const { return log_; }
+  const std::filesystem::path& folder() const { return folder_.path(); }
 
  private:
   test::TempFolder folder_;
@@ -81,8 +91,9 @@ TEST(DiceHost, TermAndIntQuitWithTheirReasonWithinTwoSeconds) {
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(run.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(run.process().exitCode(), 0);
-    const std::string quit = watcher.waitFor(":DiceHost!");
     // ngircd puts the reason in quotes.
+    const std::string quit = watcher.waitFor(" QUIT :");
+    EXPECT_EQ(quit.rfind(":DiceHost!", 0), 0u) << quit;
     EXPECT_NE(quit.find(" QUIT :\"The roll service is stopping\""), std::string::npos) << quit;
   }
 }
@@ -98,14 +109,33 @@ TEST(DiceHost, HangUpJoinsTheRoomsAddedAndLeavesTheRoomsRemoved) {
   ASSERT_TRUE(run.start());
   ASSERT_NE(alpha.waitFor(":DiceHost!", 10000), "") << run.log();
 
-  run.configure("room = Spar Arena\nroom = #Beta\nlines-per-second = 2\n");
+  run.configure(
+      "room = Spar Arena\nroom = #Beta\nlines-per-second = 2\nrequest-burst = 1\n"
+      "requests-per-second = 0.25\n");
   run.signal(SIGHUP);
-  // The next word of the dice host in #Alpha is its PART, not a QUIT: the same connection.
+  // In #Alpha the dice host reveals its epoch while still there, then its next word is its PART,
+  // not a QUIT: the same connection.
+  EXPECT_EQ(alpha
+                .waitFor(" PRIVMSG #Alpha :Dice epoch 1 of #Alpha ends after 0 answers: its seed "
+                         "is ")
+                .rfind(":DiceHost!", 0),
+            0u);
   const std::string left = alpha.waitFor(":DiceHost!");
   EXPECT_NE(left.find(" PART #Alpha"), std::string::npos) << left;
   const std::string joined = beta.waitFor(":DiceHost!");
   EXPECT_NE(joined.find(" JOIN :#Beta"), std::string::npos) << joined;
   EXPECT_TRUE(run.logged("Pacing now a burst of 4 lines, then one every 500 ms")) << run.log();
+  EXPECT_TRUE(run.logged("Requests of each nick now a burst of 1, then one every 4000 ms"))
+      << run.log();
+  // The added room is served, under the new limits.
+  beta.send("PRIVMSG #Beta ://roll");
+  beta.send("PRIVMSG #Beta ://roll");
+  EXPECT_EQ(beta.waitFor(" PRIVMSG #Beta :beta rolled 2 6-sided dice:  ").rfind(":DiceHost!", 0),
+            0u);
+  EXPECT_NE(beta.waitFor(" NOTICE beta :")
+                .find(" :beta, your rolls come faster than they are answered (1 at once, then "
+                      "one each 4 s): the others are not answered."),
+            std::string::npos);
 
   // A configuration with a problem is said and changes nothing.
   run.configure("room = #Gamma\nnick = 1bad\n");
@@ -116,9 +146,55 @@ TEST(DiceHost, HangUpJoinsTheRoomsAddedAndLeavesTheRoomsRemoved) {
   EXPECT_TRUE(run.logged("The configuration stays as it was")) << run.log();
   run.signal(SIGTERM);
   ASSERT_TRUE(run.process().waitForFinished(2000));
-  const std::string quit = beta.waitFor(":DiceHost!");
-  EXPECT_NE(quit.find(" QUIT :"), std::string::npos) << quit;
+  EXPECT_EQ(beta.waitFor(" QUIT :").rfind(":DiceHost!", 0), 0u);
   EXPECT_EQ(run.process().exitCode(), 0);
+}
+
+TEST(DiceHost, AnswersRollsInItsRoomsUnderThePerNickLimitAndRecordsThem) {
+  DiceHostRun run;
+  ASSERT_TRUE(run.ready());
+  const std::filesystem::path state = run.folder() / "state";
+  std::filesystem::create_directory(state);
+  run.configure("room = Lobby\nrequest-burst = 1\nrequests-per-second = 0.2\nstate-directory = " +
+                state.string() + "\n");
+  RawClient bob(run.port(), "bob");
+  ASSERT_TRUE(bob.joined("#Lobby"));
+  ASSERT_TRUE(run.start({QStringLiteral("--verbose")}));
+  ASSERT_NE(bob.waitFor(":DiceHost!", 10000), "") << run.log();
+
+  // Not a room of the dice host: never answered, so bob's one request at once is still his.
+  bob.send("PRIVMSG DiceHost ://roll");
+  for (int i = 0; i < 3; ++i)
+    bob.send(i == 0 ? "PRIVMSG #Lobby ://roll-dice3-sides6" : "PRIVMSG #Lobby ://roll");
+  const std::string answer = bob.waitFor(" PRIVMSG #Lobby :bob rolled ");
+  std::smatch dice;
+  ASSERT_TRUE(std::regex_search(
+      answer, dice,
+      std::regex(" PRIVMSG #Lobby :bob rolled 3 6-sided dice:  ([1-6] [1-6] [1-6])$")))
+      << answer;
+  EXPECT_NE(bob.waitFor(" NOTICE bob :")
+                .find(" :bob, your rolls come faster than they are answered (1 at once, then one "
+                      "each 5 s): the others are not answered."),
+            std::string::npos);
+  // Answers are logged as they go, refusals as they come.
+  for (const std::string& line :
+       {"Answered in #Lobby: bob rolled 3 6-sided dice:  " + dice[1].str() + "\n",
+        std::string("Limited: a roll of bob in #Lobby not answered; bob told so\n"),
+        std::string("Limited: a roll of bob in #Lobby not answered\n")})
+    EXPECT_TRUE(run.logged(line)) << line << run.log();
+
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(state))
+    files.push_back(entry.path());
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_TRUE(
+      std::regex_match(files[0].filename().string(), std::regex(R"(Lobby\.\d{4}-\d\d-\d\d\.log)")))
+      << files[0];
+  const std::string line = test::fileBytes(files[0]);
+  EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)"
+                                                "\tbob\t//roll-dice3-sides6\t" +
+                                                dice[1].str() + "\n")))
+      << line;
 }
 
 TEST(DiceHost, CheckSaysEveryProblemAndConnectsToNothing) {

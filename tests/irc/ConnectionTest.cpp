@@ -52,8 +52,11 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   ASSERT_TRUE(bob.registered());
   ASSERT_TRUE(holder.joined("#full"));
 
-  IrcConnection alice(plainSettings(server.port(), "alice"));
+  IrcSettings settings = plainSettings(server.port(), "alice");
+  settings.joinPace = JoinPace{2, Millis(3000)};
+  IrcConnection alice(settings);
   QSignalSpy chat(&alice, &IrcConnection::chatMessage);
+  QSignalSpy held(&alice, &IrcConnection::joinHeld);
   QSignalSpy joins(&alice, &IrcConnection::joined);
   QSignalSpy refusedJoins(&alice, &IrcConnection::joinRefused);
   QSignalSpy refusedSends(&alice, &IrcConnection::sendRefused);
@@ -96,18 +99,35 @@ TEST(IrcConnection, RegistersTalksInChannelsAndIsToldWhatIsRefused) {
   EXPECT_EQ(
       awaited(refusedJoins),
       (QList<QVariant>{"#full", 471, "Cannot join channel (+l) -- Channel is full, try later"}));
-  // Knocking again: the second JOIN goes out; the third, too soon for the network, is answered
-  // with the same refusal.
+  // Knocking again: the second JOIN goes out; the third, too soon for the network, is held and
+  // goes once the pace allows, three seconds after the first.
   alice.join(QStringLiteral("#full"));
   alice.join(QStringLiteral("#full"));
+  EXPECT_EQ(awaited(held), (QList<QVariant>{"#full", 3}));
   for (int knock = 2; knock <= 3; ++knock)
     EXPECT_EQ(awaited(refusedJoins, 8000).value(1), 471) << knock;
+  EXPECT_TRUE(held.isEmpty());
   alice.say(QStringLiteral("nobody"), QStringLiteral("are you there?"));
   EXPECT_EQ(awaited(refusedSends, 8000),
             (QList<QVariant>{"nobody", 401, "No such nick or channel name"}));
   alice.say(QStringLiteral("Bob Smith"), QStringLiteral("x"));
   EXPECT_EQ(awaited(refusedSends).value(1), 0);
   EXPECT_EQ(alice.state(), State::Registered);
+}
+
+// Why a connection failed, in the program's words (a refusal on a real port: IrcCommandsTest).
+TEST(IrcConnection, SaysWhyAConnectionFailed) {
+  using E = QAbstractSocket::SocketError;
+  const std::pair<E, const char*> cases[] = {
+      {E::ConnectionRefusedError, "Connection refused by h:7000 (no server there)"},
+      {E::HostNotFoundError, "No such host: h"},
+      {E::SocketTimeoutError, "Timed out connecting to h:7000"},
+      {E::RemoteHostClosedError, "The server closed the connection"},
+      {E::SslHandshakeFailedError, "TLS with h:7000 failed: Qt's words"},
+      {E::NetworkError, "Connection to h:7000 failed: Qt's words"},
+  };
+  for (const auto& [error, said] : cases)
+    EXPECT_EQ(socketFailure(error, QStringLiteral("h"), 7000, QStringLiteral("Qt's words")), said);
 }
 
 // 1000 bytes of two-byte characters arrive whole, in lines the server need not cut, under a

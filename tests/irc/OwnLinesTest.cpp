@@ -131,13 +131,18 @@ TEST(OwnLines, WhatTheServerEchoesIsComparedWithWhatWasSent) {
   EXPECT_EQ(cut.size(), 1);
 
   // Refused, or dropped without a word: neither is relayed, and neither waits once the server
-  // has shown it read them.
+  // has shown it read them, as the program hears that it has.
+  std::vector<std::size_t> waitingWhenRead;
+  QObject::connect(&kim, &IrcConnection::delivered, &kim,
+                   [&] { waitingWhenRead.push_back(kim.unrelayed().size()); });
   QSignalSpy refused(&kim, &IrcConnection::sendRefused);
   kim.say(QStringLiteral("#gone"), QStringLiteral("nobody hears"));
   kim.notice(QStringLiteral("#c"), QStringLiteral("quiet"));
   ASSERT_TRUE(refused.wait(5000));
   EXPECT_EQ(kim.unrelayed().size(), 1u);
   EXPECT_TRUE(QTest::qWaitFor([&] { return kim.unrelayed().empty(); }, 8000));
+  ASSERT_FALSE(waitingWhenRead.empty());
+  EXPECT_EQ(waitingWhenRead.back(), 0u);
   fake.say(":kim!k@longer.host PRIVMSG #c :said elsewhere\r\n");
   ASSERT_TRUE(QTest::qWaitFor([&] { return relayed.size() == 5; }, 3000));
   EXPECT_EQ(relayed.at(4), relayedLine(0, "#c", "said elsewhere"));

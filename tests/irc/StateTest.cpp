@@ -249,11 +249,18 @@ TEST(IrcPacing, SendsABurstThenOneLinePerSecondInOrder) {
 
   JoinPacer joins;
   EXPECT_TRUE(joins.allow("#a", Millis(0)));
+  EXPECT_EQ(joins.wait("#a", Millis(5000)), Millis(0));
   EXPECT_TRUE(joins.allow("#a", Millis(10000)));
+  EXPECT_EQ(joins.wait("#a", Millis(20000)), Millis(70000));
   EXPECT_FALSE(joins.allow("#a", Millis(20000)));
   EXPECT_TRUE(joins.allow("#b", Millis(20000)));
   EXPECT_FALSE(joins.allow("#a", Millis(89999)));
   EXPECT_TRUE(joins.allow("#a", Millis(90000)));
+  // The next waits for the knock at 10 s to leave the window, not for the one just made.
+  EXPECT_EQ(joins.wait("#a", Millis(90000)), Millis(10000));
+  JoinPacer quick(JoinPace{1, Millis(3000)});
+  EXPECT_TRUE(quick.allow("#a", Millis(0)));
+  EXPECT_EQ(quick.wait("#a", Millis(1000)), Millis(2000));
 }
 
 }  // namespace
