@@ -39,6 +39,9 @@ class ServiceListener {
   // A chat line said in a room, the user's own included; shown as "speaker:" TAB "text".
   virtual void chatLine(const std::string& room, const std::string& speaker,
                         const std::string& text) = 0;
+  // The user's lines said in the room that have not reached it yet, in order (none when all
+  // have): the client marks them as waiting, apart from the transcript.
+  virtual void linesWaiting(const std::string& room, const std::vector<std::string>& lines) = 0;
   // Someone came, went, or set the topic: shown in the room's transcript, never as a chat line.
   virtual void roomNotice(const std::string& room, const std::string& text) = 0;
   // The room's topic as it stands now ("" for none), shown above its transcript.

@@ -138,6 +138,8 @@ std::vector<ShownLine> Client::history(const std::string& room) const {
     const auto& lines = windows_.lines(open->transcript);
     for (std::size_t i = 0; i < lines.size(); ++i)
       shown.push_back(ShownLine{open->times[i], lines[i]});
+    for (const std::string& line : open->waiting)
+      shown.push_back(ShownLine{{}, "Waiting to be sent: " + line});
   }
   return shown;
 }
@@ -211,6 +213,11 @@ std::vector<std::string> Client::people(const std::string& room) const {
 std::string Client::topic(const std::string& room) const {
   const Room* found = findRoom(room);
   return found == nullptr ? std::string() : found->topic;
+}
+
+std::vector<std::string> Client::waiting(const std::string& room) const {
+  const Room* found = findRoom(room);
+  return found == nullptr ? std::vector<std::string>() : found->waiting;
 }
 
 void Client::typeLine(const std::string& room, const std::string& line) {
@@ -463,6 +470,15 @@ void Client::chatLine(const std::string& room, const std::string& speaker,
   std::string said = oneLine(text, "\r\n");
   showLine(*found, oneLine(speaker, "\r\n\t") + ":\t" + said);
   if (speaker == service_.userName()) sentByUser_.push_back(std::move(said));
+}
+
+void Client::linesWaiting(const std::string& room, const std::vector<std::string>& lines) {
+  Room* found = findRoom(room);
+  if (found == nullptr) return;
+  found->waiting.clear();
+  for (const std::string& line : lines)
+    found->waiting.push_back(oneLine(line, "\r\n\t"));
+  if (onNews) onNews();
 }
 
 void Client::roomNotice(const std::string& room, const std::string& text) {

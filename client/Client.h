@@ -88,9 +88,13 @@ class Client final : private ServiceListener {
   std::vector<std::string> people(const std::string& room) const;
   // The room's topic, as the service last told it.
   std::string topic(const std::string& room) const;
+  // The user's lines the service has not brought to the room yet. They are not in the
+  // transcript: the scanner and the logger never read a line the room does not have.
+  std::vector<std::string> waiting(const std::string& room) const;
 
   // What a person reads of a room: the lines of the user's earlier stays in it, kept after the
-  // user left or was put out until forgetRoom, then the open room's transcript.
+  // user left or was put out until forgetRoom, then the open room's transcript, then the user's
+  // lines waiting to be sent, each after "Waiting to be sent: " and without a time.
   std::vector<ShownLine> history(const std::string& room) const;
   // Rooms the user is no longer in whose lines are kept, in the order they were left.
   std::vector<std::string> leftRooms() const;
@@ -165,6 +169,7 @@ class Client final : private ServiceListener {
     Hwnd people = 0;
     std::deque<std::string> times;  // of the transcript's lines
     std::string topic;
+    std::vector<std::string> waiting;
   };
   struct Earlier {
     std::string room;
@@ -194,6 +199,7 @@ class Client final : private ServiceListener {
   void roomLeft(const std::string& room) override;
   void chatLine(const std::string& room, const std::string& speaker,
                 const std::string& text) override;
+  void linesWaiting(const std::string& room, const std::vector<std::string>& lines) override;
   void roomNotice(const std::string& room, const std::string& text) override;
   void topicChanged(const std::string& room, const std::string& topic) override;
   void peopleChanged(const std::string& room, const std::vector<Person>& people) override;

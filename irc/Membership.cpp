@@ -213,6 +213,11 @@ void Membership::rename(std::string_view from, std::string_view to) {
               : self_ + mask_.substr(bang);
 }
 
+void Membership::learnMask(const Message& own) {
+  const Source source = parseSource(own.source);
+  if (!source.user.empty() && !source.host.empty()) mask_ = own.source;
+}
+
 void Membership::clear() {
   channels_.clear();
   support_ = ISupport{};
@@ -257,11 +262,12 @@ void Membership::apply(const Message& message) {
     const CaseMapping before = support_.caseMapping;
     support_.apply(message);
     if (support_.caseMapping != before) refold();
+  } else if ((command == "PRIVMSG" || command == "NOTICE") && isSelf(nick)) {
+    learnMask(message);  // the program's own line, echoed as the others read it
   } else if (command == "JOIN") {
     const std::string_view channel = message.param(0);
     if (isSelf(nick)) {
-      const Source source = parseSource(message.source);
-      if (!source.user.empty() && !source.host.empty()) mask_ = message.source;
+      learnMask(message);
       Channel fresh;
       fresh.name = channel;
       channels_[support_.fold(channel)] = std::move(fresh);

@@ -39,8 +39,8 @@ class Membership final {
   enum class Status { Yes, No, Unknown };
 
   // Applies 001 (the program's own nick), 005, the end of the welcome (376, 422), JOIN, 353, 366,
-  // PART, KICK, QUIT, NICK, MODE and the program's new host (396, CHGHOST); other lines change
-  // nothing.
+  // PART, KICK, QUIT, NICK, MODE, the program's new host (396, CHGHOST) and its own lines echoed
+  // (PRIVMSG, NOTICE: their source is its mask); other lines change nothing.
   void apply(const Message& message);
   // The nick the program asks for before the server has welcomed it.
   void setSelf(std::string nick) {
@@ -87,6 +87,8 @@ class Membership final {
   void addNames(std::string_view channel, std::string_view names);
   void applyMode(const Message& message);
   void rename(std::string_view from, std::string_view to);
+  // The mask of a line whose source is the program.
+  void learnMask(const Message& own);
   void refold();
 
   ISupport support_;

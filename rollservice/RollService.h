@@ -52,7 +52,7 @@ struct Reply {
 };
 
 // Where a line heard comes from: the network, or the person at this program, whose own lines the
-// server does not echo.
+// service never hears from the server (an echo of them is no request).
 enum class Origin { Network, User };
 
 // The room's roll service, on a clock the caller passes in. Text is in the 8-bit code page, as the

@@ -93,6 +93,15 @@ void IrcService::connectNew() {
   connect(c, &IrcConnection::reply, this, &IrcService::onReply);
   connect(c, &IrcConnection::sendRefused, this, &IrcService::onSendRefused);
   connect(c, &IrcConnection::delivered, this, &IrcService::onDelivered);
+  connect(c, &IrcConnection::relayed, this, &IrcService::onRelayed);
+  connect(c, &IrcConnection::cut, this,
+          [this](quint64, const QString& target, const QString& lost) {
+            notice(target, "The server cut the line short without a word; the room did not get: " +
+                               narrow(lost));
+          });
+  // A refused line, or one the server dropped without a word, waits no more.
+  connect(c, &IrcConnection::sendRefused, this, &IrcService::tellWaiting);
+  connect(c, &IrcConnection::delivered, this, &IrcService::tellWaiting);
   connect(c, &IrcConnection::capabilitiesChanged, this, [this] {
     for (const auto& entry : rooms_)
       checkRoller(channelOf(entry.second));
@@ -100,7 +109,6 @@ void IrcService::connectNew() {
   });
   // Made after the service has heard the connection, so that a request shows before its answer.
   rolls_ = std::make_unique<irc::RollServer>(*c, settings_.roller);
-  connect(rolls_.get(), &irc::RollServer::answerSent, this, &IrcService::onAnswerSent);
   connect(rolls_.get(), &irc::RollServer::notConfirmed, this, &IrcService::onNotConfirmed);
   connect(rolls_.get(), &irc::RollServer::notSaid, this,
           [this](const QString& channel, const QString& text) {
@@ -130,6 +138,11 @@ bool IrcService::signedOn() const {
 }
 
 void IrcService::connectTo(const irc::IrcSettings& connection) {
+  // The user's lines that wait go on the new connection.
+  std::vector<IrcConnection::Unrelayed> waiting;
+  for (IrcConnection::Unrelayed& piece : connection_->unrelayed()) {
+    if (isOwnRoomLine(piece)) waiting.push_back(std::move(piece));
+  }
   settings_.connection = connection;
   connection_->disconnect(this);
   rolls_->disconnect(this);
@@ -140,6 +153,8 @@ void IrcService::connectTo(const irc::IrcSettings& connection) {
   rollers_.clear();
   for (const auto& entry : rooms_)
     connection_->join(channelOf(entry.second));
+  for (const IrcConnection::Unrelayed& piece : waiting)
+    connection_->say(piece.target, piece.text);
   connection_->open();
 }
 
@@ -193,6 +208,7 @@ void IrcService::forgetRoom(const QString& channel) {
   const auto it = findRoom(channel);
   if (it == rooms_.end()) return;
   rollers_.erase(it->first);
+  waitingTold_.erase(it->second);
   rooms_.erase(it);
   serveRooms();
 }
@@ -227,17 +243,26 @@ void IrcService::leaveRoom(const std::string& room) {
 
 void IrcService::say(const std::string& room, const std::string& text) {
   if (listener_ == nullptr) return;
+  // The line shows in the room as the room gets it (onRelayed), piece by piece; until then it
+  // is marked as waiting, also while the connection is lost.
   const QString channel = channelOf(room);
-  const std::string me = shownName(channel, connection_->nick());
-  listener_->chatLine(room, me.empty() ? userName() : me, text);
   connection_->say(channel, toIrc(text));
-  // Nor does the server echo the user's line: a roll the user asks for is heard here.
+  // The roll service never hears the user's line from the server (an echo is no request): a
+  // roll the user asks for is heard here, once.
   const QString told = rolls_->hearOwn(channel, wide(text));
   if (!told.isEmpty()) notice(channel, narrow(told));
+  tellWaiting();
 }
 
 void IrcService::sendInstantMessage(int ticket, const std::string& to, const std::string& text) {
   if (listener_ == nullptr) return;
+  // Not queued until the connection is back: by then the person may be gone, and the sender
+  // would take the message for lost. The client's box says why; the sender keeps the text.
+  if (connection_->state() != IrcConnection::State::Registered) {
+    listener_->instantMessageRefused(
+        ticket, "You are not signed on (" + connectionState_ + "), so the message was not sent.");
+    return;
+  }
   if (text.find_first_not_of("\r\n") == std::string::npos) {
     listener_->instantMessageRefused(ticket,
                                      "The message to " + to + " is empty: nothing was sent.");
@@ -263,15 +288,15 @@ void IrcService::command(const std::string& room, const Command& command) {
   if (toTheRoom && !isRoom(channel)) return;
   switch (command.kind) {
     case CommandKind::Me:
+      // Shown as the room gets it (onRelayed), as the user's lines.
       connection_->action(channel, toIrc(command.text));
-      // Without echo-message the server does not send the action back: it shows as the others
-      // see it now.
-      if (connection_->capabilities().count("echo-message") == 0)
-        tell("* " + userName() + " " + command.text);
+      tellWaiting();
       break;
     case CommandKind::Notice:
       connection_->notice(wide(command.target), toIrc(command.text));
-      tell("-> -" + command.target + "- " + command.text);
+      // A notice to one of the user's rooms shows there as the room gets it.
+      if (!isRoom(wide(command.target))) tell("-> -" + command.target + "- " + command.text);
+      tellWaiting();
       break;
     case CommandKind::Join: {
       std::string name = command.target;
@@ -323,11 +348,38 @@ void IrcService::command(const std::string& room, const Command& command) {
   }
 }
 
-void IrcService::onAnswerSent(const QString& channel, const QString& text) {
-  if (listener_ == nullptr || !isRoom(channel)) return;
-  // Nor is the service's own answer echoed: the room shows it as everyone else sees it now.
-  const std::string shown = shownName(channel, connection_->nick());
-  listener_->chatLine(roomOf(channel), shown, narrow(text));
+void IrcService::onRelayed(quint64, const QString& target, const QString& text,
+                           IrcConnection::Kind kind) {
+  // The user's and the roll service's lines alike, as the others read them.
+  if (listener_ != nullptr && isRoom(target))
+    showInRoom(target, connection_->nick(), narrow(text), kind);
+  tellWaiting();
+}
+
+bool IrcService::isOwnRoomLine(const IrcConnection::Unrelayed& piece) const {
+  return piece.delivery == irc::Delivery::AtLeastOnce &&
+         connection_->members().isChannel(piece.target.toStdString()) && isRoom(piece.target);
+}
+
+void IrcService::tellWaiting() {
+  if (listener_ == nullptr) return;
+  std::map<std::string, std::vector<std::string>> waiting;
+  for (const auto& [channel, room] : rooms_)
+    waiting[room];
+  for (const IrcConnection::Unrelayed& piece : connection_->unrelayed()) {
+    if (!isOwnRoomLine(piece)) continue;
+    const std::string said = irc::stripFormatting(piece.text.toStdString());
+    const auto action = irc::ctcpAction(said);
+    waiting[roomOf(piece.target)].push_back(action ? "* " + narrow(connection_->nick()) + " " +
+                                                         narrowWire(std::string(*action))
+                                                   : narrowWire(said));
+  }
+  for (const auto& [room, lines] : waiting) {
+    auto& told = waitingTold_[room];
+    if (told == lines) continue;
+    told = lines;
+    listener_->linesWaiting(room, lines);
+  }
 }
 
 void IrcService::onNotConfirmed(const QString& channel, quint64 k, const QString& text) {
@@ -407,8 +459,12 @@ void IrcService::onChat(const QString& target, const QString& nick, const QStrin
       listener_->instantMessageReceived(narrow(nick), said);
     return;
   }
-  if (!isRoom(target)) return;
-  const std::string room = roomOf(target);
+  if (isRoom(target)) showInRoom(target, nick, said, kind);
+}
+
+void IrcService::showInRoom(const QString& channel, const QString& nick, const std::string& said,
+                            IrcConnection::Kind kind) {
+  const std::string room = roomOf(channel);
   if (kind == IrcConnection::Kind::Action) {
     listener_->roomNotice(room, "* " + narrow(nick) + " " + said);
     return;
@@ -418,8 +474,7 @@ void IrcService::onChat(const QString& target, const QString& nick, const QStrin
     listener_->roomNotice(room, "-" + narrow(nick) + "- " + said);
     return;
   }
-  const std::string speaker = shownName(target, nick);
-  listener_->chatLine(room, speaker, said);
+  listener_->chatLine(room, shownName(channel, nick), said);
 }
 
 void IrcService::onJoined(const QString& channel, const QString& nick) {

@@ -35,19 +35,22 @@ struct IrcServiceSettings {
 // program's markup leaves as those codes. The roller's lines show as "OnlineHost" only while it
 // is an operator of the channel at the moment it speaks (irc::speakerName). With serveRolls set,
 // this Kestar answers the roll requests said in its rooms with its own nick (irc::RollServer, with
-// the rooms' dice epochs), the user's own included, shows each answer as the others see it when it
-// is sent, and tells in the room which answers the server had not confirmed when a connection was
-// lost and which epoch lines the room may never see; taking the tick off, leaving a room, signing
-// off and closing the program reveal the epochs' seeds. While its nick is not the wanted one
-// (another held it), the state line says so, and a serving Kestar tells its rooms it serves under
-// another nick than the roller's.
+// the rooms' dice epochs), the user's own included, shows each answer as the others see it, as
+// the user's own lines, and tells in the room which answers the server had not confirmed when a
+// connection was lost and which epoch lines the room may never see; taking the tick off, leaving
+// a room, signing off and closing the program reveal the epochs' seeds. While its nick is not the
+// wanted one (another held it), the state line says so, and a serving Kestar tells its rooms it
+// serves under another nick than the roller's.
 class IrcService final : public QObject, public ChatService {
  public:
   explicit IrcService(IrcServiceSettings settings, QObject* parent = nullptr);
   ~IrcService() override;
 
-  // ChatService. A line the user says shows in the room at once (the server does not echo it); a
-  // roll request of the user's own is answered by the user's own Kestar while it serves rolls.
+  // ChatService. A line the user says shows in the room as the room gets it: each piece of a long
+  // line as a line of its own, as the server relayed it where it echoes the program's lines
+  // (echo-message), else when it is written; until then the client marks it as waiting. An
+  // instant message is refused while not signed on. A roll request of the user's own is answered
+  // by the user's own Kestar while it serves rolls, once: its echo is not heard as a request.
   void attach(ServiceListener& listener, Later later) override;
   std::string userName() const override;
   bool signedOn() const override;
@@ -95,7 +98,14 @@ class IrcService final : public QObject, public ChatService {
   bool sameNick(const QString& a, const std::string& b) const;
   void serveRooms();
   void tellServingNick(const QString& channel, bool wonBack);
-  void onAnswerSent(const QString& channel, const QString& text);
+  // The program's own line as the room has it (IrcConnection::relayed).
+  void onRelayed(quint64 ticket, const QString& target, const QString& text,
+                 irc::IrcConnection::Kind kind);
+  bool isOwnRoomLine(const irc::IrcConnection::Unrelayed& piece) const;
+  // Tells the client the user's lines of each room that have not reached it yet.
+  void tellWaiting();
+  void showInRoom(const QString& channel, const QString& nick, const std::string& said,
+                  irc::IrcConnection::Kind kind);
   void onNotConfirmed(const QString& channel, quint64 k, const QString& text);
   void onState(irc::IrcConnection::State state, const QString& detail);
   void onChat(const QString& target, const QString& nick, const QString& text,
@@ -137,6 +147,7 @@ class IrcService final : public QObject, public ChatService {
   std::string commandRoom_;                          // where the last command was typed
   std::string toldLoss_;                             // the loss the rooms were last told of
   std::map<std::string, irc::RollerState> rollers_;  // the roller's last told state, by rooms_ key
+  std::map<std::string, std::vector<std::string>> waitingTold_;  // by room
   std::string connectionState_;
   std::string state_;
 };

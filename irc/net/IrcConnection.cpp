@@ -7,6 +7,8 @@
 #include <QSslError>
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
 
 #include "irc/Names.h"
 #include "irc/Text.h"
@@ -16,6 +18,7 @@ namespace {
 
 constexpr int kSaslPiece = 400;
 constexpr int kNickAttempts = 12;
+constexpr std::size_t kNickLengthEveryServerTakes = 9;
 constexpr std::string_view kConfirmToken = "kestar-said";
 constexpr int kFlushMs = 1000;  // the longest the end of the program waits for its QUIT to go
 
@@ -59,9 +62,9 @@ std::string spaced(const std::vector<std::string>& names) {
 }
 
 // What the program asks for where the server offers it, besides sasl when it logs in.
-constexpr std::array<std::string_view, 7> kWantedCapabilities = {
-    "multi-prefix",  "userhost-in-names", "account-tag", "account-notify",
-    "extended-join", "server-time",       "message-tags"};
+constexpr std::array<std::string_view, 8> kWantedCapabilities = {
+    "multi-prefix",  "userhost-in-names", "account-tag",  "account-notify",
+    "extended-join", "server-time",       "message-tags", "echo-message"};
 
 int numeric(const Message& message) {
   const std::string& command = message.command;
@@ -94,6 +97,18 @@ bool isSendRefusal(int code) {
 
 bool isNickRefusal(int code) {
   return code == 432 || code == 433 || code == 436 || code == 437;
+}
+
+// What a PRIVMSG or NOTICE says, and as what; nothing for a CTCP query other than an action, and
+// for any CTCP in a NOTICE.
+std::optional<std::pair<IrcConnection::Kind, std::string_view>> chatOf(std::string_view command,
+                                                                       std::string_view text) {
+  const IrcConnection::Kind kind =
+      command == "NOTICE" ? IrcConnection::Kind::Notice : IrcConnection::Kind::Message;
+  if (text.empty() || text.front() != '\x01') return std::pair{kind, text};
+  const std::optional<std::string_view> action = ctcpAction(text);
+  if (!action || kind == IrcConnection::Kind::Notice) return std::nullopt;
+  return std::pair{IrcConnection::Kind::Action, *action};
 }
 
 }  // namespace
@@ -299,14 +314,8 @@ bool IrcConnection::changeNick(const QString& nick) {
   return send(makeMessage("NICK", {name}));
 }
 
-void IrcConnection::action(const QString& target, const QString& text) {
-  static constexpr std::string_view kOpen =
-      "\x01"
-      "ACTION ";
-  const std::string to = wire(target);
-  const std::size_t budget = textBudget(mask(), to) - kOpen.size() - 1;
-  for (const std::string& piece : splitText(wire(text), budget))
-    send(makeMessage("PRIVMSG", {to, std::string(kOpen) + piece + "\x01"}));
+quint64 IrcConnection::action(const QString& target, const QString& text) {
+  return speak("PRIVMSG", target, text, Delivery::AtLeastOnce, "ACTION");
 }
 
 quint64 IrcConnection::say(const QString& target, const QString& text, Delivery delivery) {
@@ -318,28 +327,39 @@ quint64 IrcConnection::notice(const QString& target, const QString& text, Delive
 }
 
 quint64 IrcConnection::speak(const char* command, const QString& target, const QString& text,
-                             Delivery delivery) {
+                             Delivery delivery, std::string_view ctcp) {
   const std::string to = wire(target);
-  const std::size_t budget = textBudget(mask(), to);
+  // A CTCP wraps each piece in \x01, its name and a space before, \x01 after.
+  const std::string open = ctcp.empty() ? std::string() : "\x01" + std::string(ctcp) + " ";
+  const std::string shut = ctcp.empty() ? std::string() : "\x01";
+  const std::size_t reckoned = textBudget(mask(), to);
+  const std::size_t wrapping = margin_ + open.size() + shut.size();
+  const std::size_t budget = reckoned > wrapping ? reckoned - wrapping : 1;
   const quint64 ticket = lastTicket_ + 1;
   std::vector<Outgoing> lines;
+  std::vector<Piece> pieces;
   // A line break in the text starts another message rather than vanishing; an empty line is no
   // message (the server would refuse it).
   static const QRegularExpression kBreak(QStringLiteral("\\r\\n|\\r|\\n"));
   for (const QString& part : text.split(kBreak, Qt::SkipEmptyParts)) {
     for (std::string& piece : splitText(wire(part), budget)) {
-      std::optional<std::string> line = serialise(makeMessage(command, {to, std::move(piece)}));
+      std::optional<std::string> line =
+          serialise(makeMessage(command, {to, open + std::move(piece) + shut}));
       if (!line) {
         emit sendRefused(target, 0, QStringLiteral("Not a name a message can go to"));
         return 0;
       }
+      // As the line carries it (serialise takes out what no line may hold).
+      std::string sent(parseMessage(*line)->param(1));
       lines.push_back(Outgoing{std::move(*line), ticket, delivery});
+      pieces.push_back(Piece{command, to, std::move(sent), ticket, delivery});
     }
   }
   if (lines.empty()) return 0;
   lastTicket_ = ticket;
   for (Outgoing& line : lines)
     queue_.push(std::move(line));
+  pieces_.insert(pieces_.end(), pieces.begin(), pieces.end());
   // Written on a later round of events, so that the caller knows the ticket before its signals.
   pumpTimer_.start(0);
   return ticket;
@@ -351,6 +371,14 @@ bool IrcConnection::send(const Message& message) {
   queue_.push(Outgoing{*line});
   pump();
   return true;
+}
+
+std::vector<IrcConnection::Unrelayed> IrcConnection::unrelayed() const {
+  std::vector<Unrelayed> waiting;
+  for (const Piece& piece : pieces_)
+    waiting.push_back(
+        Unrelayed{piece.ticket, plain(piece.target), plain(piece.text), piece.delivery});
+  return waiting;
 }
 
 std::string IrcConnection::mask() const {
@@ -379,6 +407,9 @@ void IrcConnection::transportReady() {
   loggedIn_ = false;
   whox_ = false;
   nickAttempt_ = 0;
+  nickTries_ = 0;
+  nickFits_ = 0;
+  nickLimit_ = SIZE_MAX;
   registered_ = false;
   ready_ = false;
   pinged_ = false;
@@ -420,6 +451,7 @@ void IrcConnection::pump() {
       socket_->write(QByteArray::fromStdString(out.line + "\r\n"));
       confirmQueued_ = false;
       confirming_ = unconfirmed_.size();
+      confirmedWrites_ = writes_;
     } else {
       write(std::move(out));
     }
@@ -442,6 +474,7 @@ void IrcConnection::write(Outgoing out) {
   const quint64 ticket = out.ticket;
   unconfirmed_.push_back(std::move(out));
   emit written(ticket, plain(said->param(0)), plain(said->param(1)));
+  pieceWritten(ticket, *said);
 }
 
 void IrcConnection::confirm(std::size_t count) {
@@ -465,6 +498,12 @@ void IrcConnection::handle(const Message& message) {
     return;
   }
   if (command == "PONG" && message.params.size() >= 1 && message.params.back() == kConfirmToken) {
+    // An echo comes before the PONG of a later PING: a piece written before it and not echoed
+    // was refused without a word (a NOTICE the channel does not take). Gone before delivered, so
+    // that what still waits is told true.
+    std::erase_if(pieces_, [&](const Piece& piece) {
+      return piece.written != 0 && piece.written <= confirmedWrites_;
+    });
     confirm(confirming_);
     confirming_ = 0;
     pump();
@@ -492,7 +531,10 @@ void IrcConnection::handle(const Message& message) {
   watchWantedNick(message);
   handleRegistration(message);
   if (handleRefusal(message)) return;
-  if (command == "PRIVMSG" || command == "NOTICE") {
+  if ((command == "PRIVMSG" || command == "NOTICE") && echoes() &&
+      members_.isSelf(sourceNick(message))) {
+    handleEcho(message);
+  } else if (command == "PRIVMSG" || command == "NOTICE") {
     handleChat(message);
   } else if (command == "QUIT") {
     emit quit(plain(sourceNick(message)), decoded(message.param(0)), quitChannels);
@@ -550,6 +592,7 @@ void IrcConnection::handleCap(const Message& message) {
       offered_.erase(name);
       enabled_.erase(name);
     }
+    if (!echoes()) relayWritten();
     accounts_.setTagged(enabled_.count("account-tag") != 0);
     if (registered_) emit capabilitiesChanged();
   }
@@ -622,12 +665,24 @@ void IrcConnection::handleRegistration(const Message& message) {
     send(makeMessage("WHO",
                      {std::string(message.param(1)), "%tna," + std::string(kAccountsWhoToken)}));
   } else if (!registered_ && isNickRefusal(code) && !members_.isChannel(message.param(1))) {
-    if (++nickAttempt_ > kNickAttempts) {
+    if (++nickTries_ > kNickAttempts) {
       fail(QStringLiteral("The server takes none of the nicks tried: ") + plain(message.param(2)));
       return;
     }
-    const std::string next =
-        alternateNick(wire(settings_.nick), nickAttempt_, members_.support().nickLength);
+    // How long a nick may be is said only after the welcome: a nick merely taken shows that its
+    // length is, and an alternate refused as erroneous is tried again no longer than that.
+    const std::size_t tried = message.param(1).size();
+    const std::size_t fits = std::max(nickFits_, kNickLengthEveryServerTakes);
+    if (code != 432) {
+      nickFits_ = std::max(nickFits_, tried);
+      ++nickAttempt_;
+    } else if (nickAttempt_ > 0 && tried > fits) {
+      nickLimit_ = fits;
+    } else {
+      nickLimit_ = std::min(nickLimit_, kNickLengthEveryServerTakes);
+      ++nickAttempt_;
+    }
+    const std::string next = alternateNick(wire(settings_.nick), nickAttempt_, nickLimit_);
     members_.setSelf(next);
     writeNow(makeMessage("NICK", {next}));
   }
@@ -679,6 +734,12 @@ bool IrcConnection::handleRefusal(const Message& message) {
     return true;
   }
   if (isSendRefusal(code)) {
+    // Where the server echoes, the refused line is the oldest written to that target.
+    const auto refused = std::find_if(pieces_.begin(), pieces_.end(), [&](const Piece& said) {
+      return said.written != 0 && said.command == "PRIVMSG" &&
+             members_.sameName(said.target, message.param(1));
+    });
+    if (echoes() && refused != pieces_.end()) pieces_.erase(refused);
     emit sendRefused(about, code, text);
     return true;
   }
@@ -705,17 +766,65 @@ void IrcConnection::takeAskedNick(const Message& message) {
 
 void IrcConnection::handleChat(const Message& message) {
   if (!registered_) return;  // the server's notices while it looks the program up
-  const QString from = plain(sourceNick(message));
-  const QString target = plain(message.param(0));
-  std::string_view text = message.param(1);
-  Kind kind = message.command == "NOTICE" ? Kind::Notice : Kind::Message;
-  if (!text.empty() && text.front() == '\x01') {
-    const std::optional<std::string_view> action = ctcpAction(text);
-    if (!action || kind == Kind::Notice) return;  // other CTCP queries get no answer
-    text = *action;
-    kind = Kind::Action;
+  // Other CTCP queries get no answer.
+  if (const auto chat = chatOf(message.command, message.param(1)))
+    emit chatMessage(plain(message.param(0)), plain(sourceNick(message)), decoded(chat->second),
+                     chat->first);
+}
+
+// The program's own line as the server relayed it: the oldest piece written to that target.
+void IrcConnection::handleEcho(const Message& message) {
+  const std::string_view target = message.param(0);
+  const std::string_view text = message.param(1);
+  const auto piece = std::find_if(pieces_.begin(), pieces_.end(), [&](const Piece& said) {
+    return said.written != 0 && said.command == message.command &&
+           members_.sameName(said.target, target);
+  });
+  quint64 ticket = 0;
+  std::string lost;
+  if (piece != pieces_.end()) {
+    ticket = piece->ticket;
+    const std::string& sent = piece->text;
+    // Cut: what the server takes for such a line is what it relayed, with the mask it shows now.
+    if (text.size() < sent.size() && sent.starts_with(text) &&
+        sent.find_first_not_of(' ', text.size()) != std::string::npos) {
+      lost = sent.substr(text.size());
+      const std::size_t reckoned = textBudget(mask(), target);
+      if (reckoned > text.size()) margin_ = std::max(margin_, reckoned - text.size());
+    }
+    pieces_.erase(piece);
   }
-  emit chatMessage(target, from, decoded(text), kind);
+  emitRelayed(ticket, message.command, target, text);
+  if (!lost.empty()) emit cut(ticket, plain(target), decoded(lost));
+}
+
+void IrcConnection::pieceWritten(quint64 ticket, const Message& said) {
+  const auto piece = std::find_if(pieces_.begin(), pieces_.end(), [&](const Piece& waiting) {
+    return waiting.ticket == ticket && waiting.written == 0 && waiting.text == said.param(1);
+  });
+  // None: a piece written again after a loss, which the room was shown already.
+  if (piece == pieces_.end()) return;
+  piece->written = ++writes_;
+  if (echoes()) return;
+  const Piece shown = std::move(*piece);
+  pieces_.erase(piece);
+  emitRelayed(shown.ticket, shown.command, shown.target, shown.text);
+}
+
+void IrcConnection::relayWritten() {
+  std::vector<Piece> written;
+  std::erase_if(pieces_, [&](const Piece& piece) {
+    if (piece.written != 0) written.push_back(piece);
+    return piece.written != 0;
+  });
+  for (const Piece& piece : written)
+    emitRelayed(piece.ticket, piece.command, piece.target, piece.text);
+}
+
+void IrcConnection::emitRelayed(quint64 ticket, const std::string& command, std::string_view target,
+                                std::string_view text) {
+  if (const auto chat = chatOf(command, text))
+    emit relayed(ticket, plain(target), decoded(chat->second), chat->first);
 }
 
 void IrcConnection::handleChannelEvent(const Message& message) {
@@ -826,6 +935,11 @@ void IrcConnection::lost(const QString& reason) {
   queue_.pushFront(again);
   unconfirmed_.clear();
   confirming_ = 0;
+  // What the program wrote before its own QUIT the server reads: no echo will come for it.
+  if (closing_) relayWritten();
+  std::erase_if(pieces_, [](const Piece& piece) { return piece.delivery == Delivery::AtMostOnce; });
+  for (Piece& piece : pieces_)
+    piece.written = 0;
   confirmQueued_ = false;
   members_.clear();
   accounts_.clear();

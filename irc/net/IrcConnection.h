@@ -6,9 +6,12 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <cstdint>
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "irc/Accounts.h"
@@ -77,8 +80,8 @@ class IrcConnection final : public QObject {
   // given it, it is the nick wanted from then on, on new connections too. False for a name no
   // NICK can carry.
   bool changeNick(const QString& nick);
-  // A CTCP ACTION ("/me"), in as many lines as the text needs.
-  void action(const QString& target, const QString& text);
+  // A CTCP ACTION ("/me"), in as many lines as the text needs, said as say() says.
+  quint64 action(const QString& target, const QString& text);
   // PRIVMSG, in as many lines as the text needs (an empty line is none), written on a later round
   // of events at the earliest; the text's ticket, which its pieces carry in written, delivered and
   // dropped, or 0 when nothing goes.
@@ -103,6 +106,18 @@ class IrcConnection final : public QObject {
   const std::set<std::string>& capabilities() const { return enabled_; }
   // The lines asked for that wait to be sent.
   std::size_t queued() const { return queue_.size() - (confirmQueued_ ? 1 : 0); }
+  // The server shows the program its own lines as it relayed them (echo-message).
+  bool echoes() const { return enabled_.count("echo-message") != 0; }
+
+  // A piece of a said text the room does not have yet: waiting in the queue or, where the server
+  // echoes, written and not echoed yet. text is as sent, with its formatting codes.
+  struct Unrelayed {
+    quint64 ticket = 0;
+    QString target;
+    QString text;
+    Delivery delivery = Delivery::AtLeastOnce;
+  };
+  std::vector<Unrelayed> unrelayed() const;
 
  signals:
   // detail: the nick when registered, the seconds to wait when reconnecting, the reason when
@@ -142,6 +157,14 @@ class IrcConnection final : public QObject {
   void sendRefused(const QString& target, int code, const QString& text);
   // A piece of a said text written to the server now.
   void written(quint64 ticket, const QString& target, const QString& text);
+  // A piece of the program's own said text as the room has it: where the server echoes, as it
+  // relayed it and in its order (ticket 0 for a line the program did not say on this connection);
+  // elsewhere as written, once, though a lost connection writes it again. Never in chatMessage.
+  void relayed(quint64 ticket, const QString& target, const QString& text,
+               kestar::irc::IrcConnection::Kind kind);
+  // The server relayed a piece shorter than it was sent, without a word: lost is what the room
+  // did not get. The pieces said from now on leave that much more room.
+  void cut(quint64 ticket, const QString& target, const QString& lost);
   // The targets and tickets of said lines (one for each PRIVMSG or NOTICE line, in order) the
   // server has read; the refusal of any of them came before.
   void delivered(const QStringList& targets, const QList<quint64>& tickets);
@@ -171,6 +194,14 @@ class IrcConnection final : public QObject {
   void handleRegistration(const Message& message);
   bool handleRefusal(const Message& message);
   void handleChat(const Message& message);
+  void handleEcho(const Message& message);
+  // The piece of the ticket just written; shown as relayed now where the server echoes nothing.
+  void pieceWritten(quint64 ticket, const Message& said);
+  // Where no echo will come (the echo withdrawn, the program's own QUIT): the pieces written are
+  // relayed as written.
+  void relayWritten();
+  void emitRelayed(quint64 ticket, const std::string& command, std::string_view target,
+                   std::string_view text);
   void handleChannelEvent(const Message& message);
   void holdJoin(const QString& channel, const QString& key, const std::string& folded);
   void takeAskedNick(const Message& message);
@@ -180,7 +211,8 @@ class IrcConnection final : public QObject {
   void fail(const QString& reason);
   void drop(const QString& reason);
   void quiet();
-  quint64 speak(const char* command, const QString& target, const QString& text, Delivery delivery);
+  quint64 speak(const char* command, const QString& target, const QString& text, Delivery delivery,
+                std::string_view ctcp = {});
   void pump();
   // Writes a queued line; a said one waits for the server to confirm it.
   void write(Outgoing out);
@@ -209,8 +241,21 @@ class IrcConnection final : public QObject {
   NickReclaim reclaim_;
   std::map<std::string, std::pair<QString, QString>> heldJoins_;  // channel and key, by folded
   std::vector<Outgoing> unconfirmed_;  // said lines written that the server has not shown it read
-  std::size_t confirming_ = 0;         // how many of them the PING on its way covers
-  bool confirmQueued_ = false;         // a PING behind them waits in the queue
+  // Said pieces from their queueing until relayed (Unrelayed), in the order they were said.
+  struct Piece {
+    std::string command;
+    std::string target;
+    std::string text;
+    quint64 ticket = 0;
+    Delivery delivery = Delivery::AtLeastOnce;
+    std::uint64_t written = 0;  // the order of its writing, 0 while waiting
+  };
+  std::deque<Piece> pieces_;
+  std::uint64_t writes_ = 0;           // pieces written on this connection
+  std::uint64_t confirmedWrites_ = 0;  // those the PING on its way covers
+  std::size_t margin_ = 0;      // bytes the server takes less than the budget reckons (a cut seen)
+  std::size_t confirming_ = 0;  // how many of them the PING on its way covers
+  bool confirmQueued_ = false;  // a PING behind them waits in the queue
   quint64 lastTicket_ = 0;
   std::vector<std::pair<std::string, std::string>> channels_;  // remembered, with keys
   Accounts accounts_;
@@ -223,7 +268,10 @@ class IrcConnection final : public QObject {
   QString lastLoss_;
   std::string askedNick_;  // by changeNick, until the server answers
   Millis registeredAt_{0};
-  int nickAttempt_ = 0;
+  int nickAttempt_ = 0;  // the alternate's number
+  int nickTries_ = 0;
+  std::size_t nickFits_ = 0;          // the longest nick the server said was taken, not erroneous
+  std::size_t nickLimit_ = SIZE_MAX;  // the length the alternates are cut to
   bool negotiating_ = false;
   bool loggedIn_ = false;
   bool whox_ = false;  // the server answers WHO with the fields asked for

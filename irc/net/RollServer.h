@@ -33,8 +33,9 @@ class RollServer final : public QObject {
   // The channels whose requests are answered.
   void setChannels(const QStringList& channels);
   void setLimits(rollservice::Limits limits) { service_.setLimits(limits); }
-  // A line the person at this program said in a channel: the server does not echo it, so a roll
-  // request of theirs is heard here. The notice the person is owed, if any.
+  // A line the person at this program said in a channel: the service never hears it from the
+  // server (an echo is relayed, not heard), so a roll request of theirs is heard here. The notice
+  // the person is owed, if any.
   QString hearOwn(const QString& channel, const QString& text);
 
  signals:

@@ -348,6 +348,12 @@ TEST(Client, KeepsTopicsTimesAndTheLinesOfRoomsLeft) {
   now = "20:16";
   service.tell->roomNotice("#spar", "Bob has entered the room.");
   EXPECT_EQ(client.transcript("#spar").front(), "Ann:\thi") << "the scanner reads a time";
+  // The user's lines not sent yet follow, without a time, and never in the transcript.
+  service.tell->linesWaiting("#spar", {"soon\tnow"});
+  EXPECT_EQ(client.history("#spar").back(),
+            (client::ShownLine{"", "Waiting to be sent: soon now"}));
+  EXPECT_EQ(client.transcript("#spar").size(), 2u);
+  service.tell->linesWaiting("#spar", {});
 
   // Leaving keeps the lines for the person until the room is closed; the room's window is gone.
   client.closeRoom("#spar");

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,7 +19,6 @@
 #include "shell/QtHost.h"
 #include "shell/Startup.h"
 #include "spar/Init.h"
-#include "spar/Terms.h"
 #include "tests/client/IrcChecks.h"
 
 namespace kestar::test {
@@ -234,19 +232,7 @@ TEST_P(IrcProgramOnEachServer, AMoveOfTwentyLinesAndTheTermsReachTheChannelWhole
   }
 
   QTest::mouseClick(kestar.program.window<shell::Startup>().Command1, Qt::LeftButton);
-  QTest::mouseClick(kestar.program.window<dice::Dice>().Command7, Qt::LeftButton);
-  spar::Terms& terms = kestar.program.window<spar::Terms>();
-  for (QCheckBox* term : {terms.Check1, terms.Check2, terms.Check3, terms.Check4, terms.Check5,
-                          terms.Check6, terms.Check7})
-    term->setChecked(true);
-  QTest::mouseClick(terms.Command1, Qt::LeftButton);
-  for (const char* line :
-       {" ~*~TERMS~*~", " No SiDs, Enhancers, or Healing.",
-        " Split attacks, Specials, and Random attacks are all ok.",
-        " HS: 1st rd for 3d and 4d,  1st and 2nd for 2d.",
-        " Specials for mortals all rounds but first.",
-        " No Split attacks, Randoms, or Specials first round.",
-        " HS: 1st rd for 3d and 4d, All rounds for 2d.", " Any judgement by the Proc is final."})
+  for (const std::string& line : sendAllTerms(kestar))
     EXPECT_EQ(text(bob.waitFor("PRIVMSG #Spar_Arena", 5000)), line);
   EXPECT_EQ(kestar.service.connection().state(), irc::IrcConnection::State::Registered);
   EXPECT_EQ(kestar.service.connection().queued(), 0u);

@@ -1,14 +1,19 @@
 #pragma once
 
+#include <QCheckBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <string>
+#include <vector>
 
 #include "app/KestarProgram.h"
 #include "app/OwnClient.h"
 #include "client/Client.h"
 #include "client/irc/IrcService.h"
+#include "dice/Dice.h"
 #include "shell/QtHost.h"
+#include "spar/Terms.h"
 #include "tests/irc/Network.h"
 
 namespace kestar::test {
@@ -67,5 +72,24 @@ struct IrcProgram : IrcClient {
   shell::QtHost host;
   app::KestarProgram program{windows, host};
 };
+
+// Sends all seven terms from the Terms window (opened from the counter, which must be open);
+// returns the lines the room gets, in order.
+inline std::vector<std::string> sendAllTerms(IrcProgram& kestar) {
+  kestar.program.window<dice::Dice>().Command7->click();
+  spar::Terms& terms = kestar.program.window<spar::Terms>();
+  for (QCheckBox* term : {terms.Check1, terms.Check2, terms.Check3, terms.Check4, terms.Check5,
+                          terms.Check6, terms.Check7})
+    term->setChecked(true);
+  terms.Command1->click();  // returns when the terms are sent
+  return {" ~*~TERMS~*~",
+          " No SiDs, Enhancers, or Healing.",
+          " Split attacks, Specials, and Random attacks are all ok.",
+          " HS: 1st rd for 3d and 4d,  1st and 2nd for 2d.",
+          " Specials for mortals all rounds but first.",
+          " No Split attacks, Randoms, or Specials first round.",
+          " HS: 1st rd for 3d and 4d, All rounds for 2d.",
+          " Any judgement by the Proc is final."};
+}
 
 }  // namespace kestar::test

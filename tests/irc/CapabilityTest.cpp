@@ -39,7 +39,7 @@ TEST(IrcCapabilities, AskForWhatIsOfferedAndStopWithoutALoginThatWasAskedFor) {
     const char* ended;  // the reason of the disconnection, nullptr when registered
     std::set<std::string> granted;
   } cases[] = {
-      {"two lines of LS, and echo-message left out",
+      {"two lines of LS",
        nullptr,
        nullptr,
        {{"CAP LS 302",
@@ -48,15 +48,15 @@ TEST(IrcCapabilities, AskForWhatIsOfferedAndStopWithoutALoginThatWasAskedFor) {
          "message-tags cap-notify sasl=PLAIN\r\n"},
         {"CAP REQ *",
          ":f CAP kim ACK :multi-prefix userhost-in-names account-tag account-notify "
-         "extended-join server-time message-tags\r\n"},
+         "extended-join server-time message-tags echo-message\r\n"},
         {"CAP END", kWelcome}},
        {"CAP LS 302", "NICK kim", "USER kim 0 * Kestar",
         "CAP REQ :multi-prefix userhost-in-names account-tag account-notify extended-join "
-        "server-time message-tags",
+        "server-time message-tags echo-message",
         "CAP END"},
        nullptr,
-       {"account-notify", "account-tag", "extended-join", "message-tags", "multi-prefix",
-        "server-time", "userhost-in-names"}},
+       {"account-notify", "account-tag", "echo-message", "extended-join", "message-tags",
+        "multi-prefix", "server-time", "userhost-in-names"}},
       {"a refused request asked for again piece by piece",
        nullptr,
        nullptr,
@@ -189,12 +189,12 @@ TEST_P(IrcCapabilitiesOnNetwork, AreAskedOfTheRealServers) {
   ASSERT_TRUE(settles(ann));
   EXPECT_EQ(ann.members().support().caseMapping,
             GetParam() == test::NetworkKind::Inspircd ? CaseMapping::Rfc1459 : CaseMapping::Ascii);
-  EXPECT_EQ(
-      ann.capabilities(),
-      network.hasServices()
-          ? (std::set<std::string>{"account-notify", "account-tag", "extended-join", "message-tags",
-                                   "multi-prefix", "server-time", "userhost-in-names"})
-          : std::set<std::string>{"multi-prefix"});
+  EXPECT_EQ(ann.capabilities(),
+            network.hasServices()
+                ? (std::set<std::string>{"account-notify", "account-tag", "echo-message",
+                                         "extended-join", "message-tags", "multi-prefix",
+                                         "server-time", "userhost-in-names"})
+                : std::set<std::string>{"multi-prefix"});
   EXPECT_EQ(ann.accounts().tagged(), network.hasServices());
 
   IrcSettings login = plainSettings(network.port(), "bea");

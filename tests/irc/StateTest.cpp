@@ -81,6 +81,11 @@ TEST(IrcMembership, KnowsWhoIsOperatorAtEachLine) {
   EXPECT_EQ(m.mask(), "me2!~me@cloak.example");
   feed(m, ":me2!~me@cloak.example CHGHOST ident new.host");
   EXPECT_EQ(m.mask(), "me2!ident@new.host");
+  // Its own line echoed shows the mask the others see; another's line does not.
+  feed(m, ":me2!id2@echo.host PRIVMSG #Spar_Arena :hi");
+  EXPECT_EQ(m.mask(), "me2!id2@echo.host");
+  feed(m, ":bob!~bob@127.0.0.1 NOTICE #Spar_Arena :hi");
+  EXPECT_EQ(m.mask(), "me2!id2@echo.host");
   feed(m, ":op!~o@127.0.0.1 KICK #Spar_Arena me2 :out");
   EXPECT_FALSE(m.inChannel("#Spar_Arena"));
 
