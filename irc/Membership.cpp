@@ -112,14 +112,9 @@ Membership::Status Membership::isOperator(std::string_view channel, std::string_
   const Channel* found = find(channel);
   // Until the server's case mapping is known, a nick may stand for another the server keeps apart.
   if (found == nullptr || !found->complete || !support_.caseMappingKnown) return Status::Unknown;
-  const auto member = found->members.find(support_.fold(nick));
-  if (member == found->members.end()) return Status::No;
-  const std::size_t operatorRank = support_.prefixModes.find('o');
-  for (const char mode : member->second.modes) {
-    const std::size_t rank = support_.prefixModes.find(mode);
-    if (rank != std::string::npos && rank <= operatorRank) return Status::Yes;
-  }
-  return Status::No;
+  const std::size_t rank = highestRank(*found, nick);
+  return rank != std::string::npos && rank <= support_.prefixModes.find('o') ? Status::Yes
+                                                                             : Status::No;
 }
 
 std::vector<std::string> Membership::names(std::string_view channel) const {
@@ -133,14 +128,18 @@ std::vector<std::string> Membership::names(std::string_view channel) const {
 
 std::string Membership::rankPrefix(std::string_view channel, std::string_view nick) const {
   const Channel* found = find(channel);
-  if (found == nullptr) return {};
-  const auto member = found->members.find(support_.fold(nick));
-  if (member == found->members.end()) return {};
+  const std::size_t rank = found == nullptr ? std::string::npos : highestRank(*found, nick);
+  return rank < support_.prefixSymbols.size() ? support_.prefixSymbols.substr(rank, 1)
+                                              : std::string();
+}
+
+std::size_t Membership::highestRank(const Channel& channel, std::string_view nick) const {
+  const auto member = channel.members.find(support_.fold(nick));
+  if (member == channel.members.end()) return std::string::npos;
   std::size_t highest = std::string::npos;
   for (const char mode : member->second.modes)
     highest = std::min(highest, support_.prefixModes.find(mode));
-  return highest < support_.prefixSymbols.size() ? support_.prefixSymbols.substr(highest, 1)
-                                                 : std::string();
+  return highest;
 }
 
 std::vector<std::string> Membership::channelsWith(std::string_view nick) const {

@@ -84,6 +84,8 @@ class Membership final {
 
   Channel* find(std::string_view channel);
   const Channel* find(std::string_view channel) const;
+  // Where the nick's highest rank in the channel stands in PREFIX; npos for none or not there.
+  std::size_t highestRank(const Channel& channel, std::string_view nick) const;
   void addNames(std::string_view channel, std::string_view names);
   void applyMode(const Message& message);
   void rename(std::string_view from, std::string_view to);

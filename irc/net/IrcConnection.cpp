@@ -385,6 +385,10 @@ std::string IrcConnection::mask() const {
   return members_.mask().empty() ? worstMask(members_.self()) : members_.mask();
 }
 
+void IrcConnection::startAt(QTimer& timer, Millis due) {
+  timer.start(static_cast<int>(std::max<Millis::rep>(0, (due - now()).count())));
+}
+
 void IrcConnection::setState(State state, const QString& detail) {
   state_ = state;
   emit stateChanged(state, detail);
@@ -463,8 +467,7 @@ void IrcConnection::pump() {
     confirmQueued_ = true;
     queue_.push(Outgoing{confirmLine()});
   }
-  if (const std::optional<Millis> due = queue_.due(now()))
-    pumpTimer_.start(static_cast<int>(std::max<Millis::rep>(0, (*due - now()).count())));
+  if (const std::optional<Millis> due = queue_.due(now())) startAt(pumpTimer_, *due);
 }
 
 void IrcConnection::write(Outgoing out) {
@@ -691,7 +694,7 @@ void IrcConnection::handleRegistration(const Message& message) {
     registeredAt_ = now();
     if (!members_.isSelf(wire(settings_.nick))) {
       reclaim_.start(now());
-      nickTimer_.start(static_cast<int>((*reclaim_.due() - now()).count()));
+      askForNick();  // not due yet: sets the timer
     }
     setState(State::Registered, nick());
   } else if (code == 376 || code == 422) {
@@ -889,8 +892,7 @@ void IrcConnection::watchWantedNick(const Message& message) {
 
 void IrcConnection::askForNick() {
   if (reclaim_.take(now())) send(makeMessage("NICK", {wire(settings_.nick)}));
-  if (const std::optional<Millis> due = reclaim_.due())
-    nickTimer_.start(static_cast<int>(std::max<Millis::rep>(0, (*due - now()).count())));
+  if (const std::optional<Millis> due = reclaim_.due()) startAt(nickTimer_, *due);
 }
 
 void IrcConnection::fail(const QString& reason) {

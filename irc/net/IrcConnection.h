@@ -222,6 +222,8 @@ class IrcConnection final : public QObject {
   void askForNick();
   void writeNow(const Message& message);
   void setState(State state, const QString& detail);
+  // Fires the timer at due on the clock, at once when that has passed.
+  void startAt(QTimer& timer, Millis due);
   Millis now() const { return Millis(clock_.elapsed()); }
   std::string mask() const;
 
@@ -251,10 +253,10 @@ class IrcConnection final : public QObject {
     std::uint64_t written = 0;  // the order of its writing, 0 while waiting
   };
   std::deque<Piece> pieces_;
-  std::uint64_t writes_ = 0;           // pieces written on this connection
+  std::uint64_t writes_ = 0;           // pieces written so far
   std::uint64_t confirmedWrites_ = 0;  // those the PING on its way covers
+  std::size_t confirming_ = 0;         // how many of unconfirmed_ the PING on its way covers
   std::size_t margin_ = 0;      // bytes the server takes less than the budget reckons (a cut seen)
-  std::size_t confirming_ = 0;  // how many of them the PING on its way covers
   bool confirmQueued_ = false;  // a PING behind them waits in the queue
   quint64 lastTicket_ = 0;
   std::vector<std::pair<std::string, std::string>> channels_;  // remembered, with keys
