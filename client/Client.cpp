@@ -106,38 +106,34 @@ void Client::removeRoom(const std::string& name, const std::string& why) {
   const auto it = std::find_if(rooms_.begin(), rooms_.end(),
                                [&](const Room& room) { return room.name == name; });
   if (it == rooms_.end()) return;
-  Earlier kept{name, {}};
-  if (Earlier* before = earlier(name)) {
-    kept.lines = std::move(before->lines);
-    forgetRoom(name);
-  }
-  const auto& lines = windows_.lines(it->transcript);
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    kept.lines.push_back(ShownLine{it->times[i], lines[i]});
-  kept.lines.push_back(ShownLine{clock ? clock() : std::string(), why});
+  Earlier kept{name, keptLines(name)};
+  kept.lines.push_back(ShownLine{now(), why});
   while (kept.lines.size() > transcriptLimit_)
     kept.lines.pop_front();
+  forgetRoom(name);
   earlier_.push_back(std::move(kept));
   const Hwnd window = it->window;
   rooms_.erase(it);
   windows_.destroy(window);
 }
 
-Client::Earlier* Client::earlier(const std::string& room) {
-  const auto it = std::find_if(earlier_.begin(), earlier_.end(),
-                               [&](const Earlier& kept) { return kept.room == room; });
-  return it == earlier_.end() ? nullptr : &*it;
-}
-
-std::vector<ShownLine> Client::history(const std::string& room) const {
-  std::vector<ShownLine> shown;
+std::deque<ShownLine> Client::keptLines(const std::string& room) const {
+  std::deque<ShownLine> shown;
   for (const Earlier& kept : earlier_) {
-    if (kept.room == room) shown.assign(kept.lines.begin(), kept.lines.end());
+    if (kept.room == room) shown = kept.lines;
   }
   if (const Room* open = findRoom(room)) {
     const auto& lines = windows_.lines(open->transcript);
     for (std::size_t i = 0; i < lines.size(); ++i)
       shown.push_back(ShownLine{open->times[i], lines[i]});
+  }
+  return shown;
+}
+
+std::vector<ShownLine> Client::history(const std::string& room) const {
+  const std::deque<ShownLine> kept = keptLines(room);
+  std::vector<ShownLine> shown(kept.begin(), kept.end());
+  if (const Room* open = findRoom(room)) {
     for (const std::string& line : open->waiting)
       shown.push_back(ShownLine{{}, "Waiting to be sent: " + line});
   }
@@ -280,11 +276,18 @@ void Client::pressMessageBox() {
 
 void Client::setTranscriptLimit(std::size_t lines) {
   transcriptLimit_ = std::max<std::size_t>(1, lines);
-  for (Room& room : rooms_) {
-    windows_.trimLines(room.transcript, transcriptLimit_);
-    while (room.times.size() > transcriptLimit_)
-      room.times.pop_front();
-  }
+  for (Room& room : rooms_)
+    trim(room);
+}
+
+void Client::trim(Room& room) {
+  windows_.trimLines(room.transcript, transcriptLimit_);
+  while (room.times.size() > transcriptLimit_)
+    room.times.pop_front();
+}
+
+std::string Client::now() const {
+  return clock ? clock() : std::string();
 }
 
 const Client::Room* Client::findRoom(const std::string& name) const {
@@ -416,11 +419,10 @@ void Client::sendIm(Hwnd window, const std::string& to, const std::string& text)
   });
 }
 
-int Client::sendImNow(Hwnd window, const std::string& to, const std::string& text) {
+void Client::sendImNow(Hwnd window, const std::string& to, const std::string& text) {
   const int ticket = nextTicket_++;
   imsOnTheirWay_[ticket] = ImOnItsWay{window, to, text};
   service_.sendInstantMessage(ticket, to, text);
-  return ticket;
 }
 
 LParam Client::boxButtonProc(Desktop& windows, Hwnd button, const Message& message) {
@@ -433,10 +435,8 @@ LParam Client::boxButtonProc(Desktop& windows, Hwnd button, const Message& messa
 
 void Client::showLine(Room& room, std::string line) {
   windows_.appendLine(room.transcript, std::move(line));
-  room.times.push_back(clock ? clock() : std::string());
-  windows_.trimLines(room.transcript, transcriptLimit_);
-  while (room.times.size() > transcriptLimit_)
-    room.times.pop_front();
+  room.times.push_back(now());
+  trim(room);
 }
 
 void Client::roomEntered(const std::string& room) {

@@ -180,7 +180,11 @@ class Client final : private ServiceListener {
   Room* findRoom(const std::string& name);
   // Closes the room's window; its lines are kept for the person, ended by a note of why.
   void removeRoom(const std::string& name, const std::string& why);
-  Earlier* earlier(const std::string& room);
+  // The lines of the user's earlier stays in the room, then those of its open transcript.
+  std::deque<ShownLine> keptLines(const std::string& room) const;
+  // Keeps the room's transcript, and the times of its lines, within the limit.
+  void trim(Room& room);
+  std::string now() const;
   LParam keywordProc(Desktop& windows, Hwnd box, const Message& message);
   void goTo(const std::string& keyword);
   const ImWindow& openIm(const std::string& to);
@@ -189,7 +193,7 @@ class Client final : private ServiceListener {
   LParam inputProc(Desktop& windows, Hwnd input, const Message& message);
   void showLine(Room& room, std::string line);
   void note(const std::string& room, const std::string& text);
-  int sendImNow(Hwnd window, const std::string& to, const std::string& text);
+  void sendImNow(Hwnd window, const std::string& to, const std::string& text);
   void pressEnter(Hwnd box, const std::string& text);
 
   // ServiceListener

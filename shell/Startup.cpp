@@ -43,9 +43,9 @@ void Startup::Form_Load() {
 void Startup::showWork() {
   QStringList work;
   for (std::size_t id = 0; id < kFormCount; ++id) {
-    if (const Form* window = program().existing(static_cast<FormId>(id))) {
-      if (!window->workGoingOn().isEmpty()) work << window->workGoingOn();
-    }
+    const Form* window = program().existing(static_cast<FormId>(id));
+    if (window == nullptr) continue;
+    if (const QString going = window->workGoingOn(); !going.isEmpty()) work << going;
   }
   Working->setStanding(work.join(QLatin1Char('\n')));
 }

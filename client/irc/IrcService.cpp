@@ -258,7 +258,7 @@ void IrcService::sendInstantMessage(int ticket, const std::string& to, const std
   if (listener_ == nullptr) return;
   // Not queued until the connection is back: by then the person may be gone, and the sender
   // would take the message for lost. The client's box says why; the sender keeps the text.
-  if (connection_->state() != IrcConnection::State::Registered) {
+  if (!signedOn()) {
     listener_->instantMessageRefused(
         ticket, "You are not signed on (" + connectionState_ + "), so the message was not sent.");
     return;
@@ -682,8 +682,7 @@ void IrcService::notice(const QString& channel, const std::string& text) {
 void IrcService::report() {
   if (listener_ == nullptr) return;
   std::string state = connectionState_;
-  const bool signedOn = connection_->state() == IrcConnection::State::Registered;
-  if (signedOn) {
+  if (signedOn()) {
     state += " as " + narrow(connection_->nick());
     if (!sameNick(connection_->nick(), connection_->wantedNick().toStdString()))
       state += " (" + narrow(connection_->wantedNick()) + " is taken: asking for it again)";
@@ -692,7 +691,7 @@ void IrcService::report() {
     if (account && !account->empty()) state += ", logged in as " + narrowWire(*account);
   }
   if (settings_.serveRolls) state += "; serving rolls";
-  if (signedOn) {
+  if (signedOn()) {
     state += rollerAccount().empty()
                  ? "; roller " + narrowWire(settings_.roller) +
                        " trusted by channel operator status: the channel's operators decide who "
