@@ -299,11 +299,8 @@ Reading readConfig(std::string_view text, const fs::path& file, const std::vecto
   Config config;
   Problems problems;
   Builder builder(config, problems, places);
-  const bool optionRooms =
-      std::ranges::any_of(options, [](const Setting& option) { return option.key == "room"; });
   const auto overridden = [&](std::string_view key) {
-    return (key == "room" && optionRooms) ||
-           std::ranges::any_of(options, [&](const Setting& option) { return option.key == key; });
+    return std::ranges::any_of(options, [&](const Setting& option) { return option.key == key; });
   };
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());

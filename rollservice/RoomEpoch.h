@@ -28,7 +28,6 @@ class RoomEpoch final {
   std::uint64_t number() const { return number_; }
   // The answers given so far: the k of the last.
   std::uint64_t answers() const { return answers_; }
-  const std::string& room() const { return room_; }
   bool expired(Time now) const { return now >= ends(); }
   Time ends() const { return started_ + kLongest; }
 

@@ -19,6 +19,12 @@ QString wide(const std::string& bytes) {
   return QString::fromStdU16String(chatlink::fromCodePage(bytes));
 }
 
+bool among(const Membership& members, const QStringList& channels, const QString& channel) {
+  return std::any_of(channels.begin(), channels.end(), [&](const QString& other) {
+    return members.sameName(other.toStdString(), channel.toStdString());
+  });
+}
+
 }  // namespace
 
 RollServer::RollServer(IrcConnection& connection, std::string roller, rollservice::Limits limits,
@@ -47,10 +53,7 @@ RollServer::RollServer(IrcConnection& connection, std::string roller, rollservic
 }
 
 bool RollServer::serves(const QString& channel) const {
-  const Membership& members = connection_.members();
-  return std::any_of(channels_.begin(), channels_.end(), [&](const QString& served) {
-    return members.sameName(served.toStdString(), channel.toStdString());
-  });
+  return among(connection_.members(), channels_, channel);
 }
 
 bool RollServer::isIn(const QString& channel) const {
@@ -66,16 +69,11 @@ std::size_t RollServer::waiting() const {
 void RollServer::setChannels(const QStringList& channels) {
   const QStringList before = std::exchange(channels_, channels);
   const Membership& members = connection_.members();
-  const auto among = [&](const QStringList& list, const QString& channel) {
-    return std::any_of(list.begin(), list.end(), [&](const QString& other) {
-      return members.sameName(other.toStdString(), channel.toStdString());
-    });
-  };
   for (const QString& channel : before) {
-    if (!among(channels, channel)) stopServing(channel);
+    if (!among(members, channels, channel)) stopServing(channel);
   }
   for (const QString& channel : channels) {
-    if (!among(before, channel) && isIn(channel)) startServing(channel);
+    if (!among(members, before, channel) && isIn(channel)) startServing(channel);
   }
 }
 
@@ -118,26 +116,25 @@ void RollServer::scheduleExpiry() {
   expiry_.start(static_cast<int>(std::max<rollservice::Millis::rep>(0, (*next - now()).count())));
 }
 
+Reply RollServer::ask(const QString& channel, const QString& nick, const QString& text,
+                      rollservice::Origin origin) {
+  service_.setSelf(narrow(connection_.nick()));
+  const bool byOperator = connection_.members().isOperator(
+                              channel.toStdString(), nick.toStdString()) == Membership::Status::Yes;
+  return service_.hear(narrow(channel), narrow(nick), narrow(text), now(), waiting(), origin,
+                       byOperator);
+}
+
 void RollServer::hear(const QString& target, const QString& nick, const QString& text,
                       IrcConnection::Kind kind) {
   if (kind != IrcConnection::Kind::Message || !serves(target)) return;
-  const Membership& members = connection_.members();
-  service_.setSelf(narrow(connection_.nick()));
-  reply(target, nick,
-        service_.hear(narrow(target), narrow(nick), narrow(text), now(), waiting(),
-                      rollservice::Origin::Network,
-                      members.isOperator(target.toStdString(), nick.toStdString()) ==
-                          Membership::Status::Yes));
+  reply(target, nick, ask(target, nick, text, rollservice::Origin::Network));
 }
 
 QString RollServer::hearOwn(const QString& channel, const QString& text) {
   if (!serves(channel) || !isIn(channel)) return {};
   const QString self = connection_.nick();
-  service_.setSelf(narrow(self));
-  const Reply answer = service_.hear(
-      narrow(channel), narrow(self), narrow(text), now(), waiting(), rollservice::Origin::User,
-      connection_.members().isOperator(channel.toStdString(), self.toStdString()) ==
-          Membership::Status::Yes);
+  const Reply answer = ask(channel, self, text, rollservice::Origin::User);
   // The person reads a notice in the room rather than as a message from the program to itself.
   if (answer.kind == Reply::Kind::Notice) return wide(answer.lines.front().text);
   reply(channel, self, answer);

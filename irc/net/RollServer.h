@@ -66,6 +66,9 @@ class RollServer final : public QObject {
   bool isIn(const QString& channel) const;
   rollservice::Millis now() const { return rollservice::Millis(clock_.elapsed()); }
   std::size_t waiting() const;
+  // What the service makes of text said by nick in channel.
+  rollservice::Reply ask(const QString& channel, const QString& nick, const QString& text,
+                         rollservice::Origin origin);
   void hear(const QString& target, const QString& nick, const QString& text,
             IrcConnection::Kind kind);
   void reply(const QString& channel, const QString& nick, const rollservice::Reply& reply);
