@@ -91,6 +91,12 @@ std::optional<std::string> Accounts::of(std::string_view nick, const Membership&
   return entry->second.second;
 }
 
+bool loggedInAsRoller(const Membership& members, const Accounts& accounts, std::string_view nick,
+                      const Roller& roller) {
+  const std::optional<std::string> account = accounts.of(nick, members);
+  return account && !account->empty() && members.sameName(*account, roller.accountName());
+}
+
 RollerState rollerState(const Membership& members, const Accounts& accounts,
                         std::string_view channel, const Roller& roller) {
   if (!accounts.tagged()) return rollerState(members, channel, roller.nick);
@@ -99,10 +105,8 @@ RollerState rollerState(const Membership& members, const Accounts& accounts,
   bool unknown = false;
   bool nickHere = false;
   for (const std::string& name : members.names(channel)) {
-    const std::optional<std::string> account = accounts.of(name, members);
-    if (account && !account->empty() && members.sameName(*account, roller.accountName()))
-      return RollerState::Trusted;
-    unknown = unknown || !account;
+    if (loggedInAsRoller(members, accounts, name, roller)) return RollerState::Trusted;
+    unknown = unknown || !accounts.of(name, members);
     nickHere = nickHere || members.sameName(name, roller.nick);
   }
   if (unknown) return RollerState::Unknown;
@@ -112,9 +116,7 @@ RollerState rollerState(const Membership& members, const Accounts& accounts,
 std::string speakerName(const Membership& members, const Accounts& accounts,
                         std::string_view channel, std::string_view nick, const Roller& roller) {
   if (!accounts.tagged()) return speakerName(members, channel, nick, roller.nick);
-  const std::optional<std::string> account = accounts.of(nick, members);
-  if (account && !account->empty() && members.sameName(*account, roller.accountName()))
-    return toUtf8(rolls::kService);
+  if (loggedInAsRoller(members, accounts, nick, roller)) return toUtf8(rolls::kService);
   // Anyone else goes by the nick, and no nick that is the service's name can pass for it.
   return speakerName(members, channel, nick, "");
 }

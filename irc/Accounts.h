@@ -54,6 +54,11 @@ struct Roller {
   const std::string& accountName() const { return account.empty() ? nick : account; }
 };
 
+// Whether the nick is known to be logged in as the roller's account (which counts only where the
+// server tags lines with accounts).
+bool loggedInAsRoller(const Membership& members, const Accounts& accounts, std::string_view nick,
+                      const Roller& roller);
+
 // The roller's state in the channel by the rule the server allows (RollerState::NotLoggedIn: the
 // roller's nick is here without the roller's account).
 RollerState rollerState(const Membership& members, const Accounts& accounts,

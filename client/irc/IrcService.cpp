@@ -394,10 +394,10 @@ void IrcService::tellServingNick(const QString& channel, bool wonBack) {
   const std::string nick = narrow(connection_->nick());
   const std::string rollerNick = narrowWire(settings_.roller);
   // Where lines carry their sender's account, the roller's account is what counts, not its nick.
-  const auto account =
-      connection_->accounts().of(connection_->members().self(), connection_->members());
-  const bool trustedByAccount = connection_->accounts().tagged() && account &&
-                                connection_->members().sameName(*account, roller().accountName());
+  const irc::Membership& members = connection_->members();
+  const bool trustedByAccount =
+      connection_->accounts().tagged() &&
+      irc::loggedInAsRoller(members, connection_->accounts(), members.self(), roller());
   if (!trustedByAccount && !sameNick(connection_->nick(), settings_.roller)) {
     notice(channel, "This Kestar serves the room's rolls as " + nick +
                         ", not as the roll service " + rollerNick +

@@ -342,15 +342,14 @@ quint64 IrcConnection::speak(const char* command, const QString& target, const Q
   // message (the server would refuse it).
   static const QRegularExpression kBreak(QStringLiteral("\\r\\n|\\r|\\n"));
   for (const QString& part : text.split(kBreak, Qt::SkipEmptyParts)) {
-    for (std::string& piece : splitText(wire(part), budget)) {
-      std::optional<std::string> line =
-          serialise(makeMessage(command, {to, open + std::move(piece) + shut}));
+    for (const std::string& piece : splitText(wire(part), budget)) {
+      // As the line carries it, without what no line may hold.
+      std::string sent = sanitise(open + piece + shut);
+      std::optional<std::string> line = serialise(makeMessage(command, {to, sent}));
       if (!line) {
         emit sendRefused(target, 0, QStringLiteral("Not a name a message can go to"));
         return 0;
       }
-      // As the line carries it (serialise takes out what no line may hold).
-      std::string sent(parseMessage(*line)->param(1));
       lines.push_back(Outgoing{std::move(*line), ticket, delivery});
       pieces.push_back(Piece{command, to, std::move(sent), ticket, delivery});
     }
