@@ -36,13 +36,6 @@ std::string oneLine(std::string text, std::string_view asBlanks) {
   return text;
 }
 
-std::string folded(const std::string& name) {
-  std::string result = name;
-  for (char& c : result)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
 }  // namespace
 
 std::string keywordRoom(const std::string& typed) {
@@ -503,7 +496,9 @@ void Client::peopleChanged(const std::string& room, const std::vector<Person>& p
   std::vector<Person> listed = people;
   std::ranges::stable_sort(listed, [](const Person& a, const Person& b) {
     if (a.rank != b.rank) return a.rank > b.rank;
-    return folded(a.name) < folded(b.name);
+    return std::ranges::lexicographical_compare(
+        a.name, b.name,
+        [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
   });
   windows_.trimLines(found->people, 0);
   for (const Person& person : listed)
